@@ -1,0 +1,177 @@
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <limits>
+#include <map>
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "document/project_file.h"
+#include "platform/console_messages.h"
+
+namespace lumaret::cli {
+
+namespace {
+
+constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
+constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+
+struct MakeRequest {
+  std::string output;
+  std::vector<std::string> pictures;
+  bool captionFromFileName = false;
+  SlideshowSettings settings;
+};
+
+using ValueSetter = std::function<bool(MakeRequest&, const std::string&)>;
+using FlagSetter = std::function<void(MakeRequest&)>;
+
+ValueSetter Time(void (SlideshowSettings::*set)(std::int64_t)) {
+  return [set](MakeRequest& r, const std::string& text) {
+    const auto ms =
+        ParseWholeNumber(text, SlideshowSettings::kMinTime, SlideshowSettings::kMaxTime);
+    if (ms)
+      (r.settings.*set)(*ms);
+    return ms.has_value();
+  };
+}
+
+ValueSetter Number(std::int32_t SlideshowSettings::*field) {
+  return [field](MakeRequest& r, const std::string& text) {
+    const auto n = ParseWholeNumber(text, kInt32Min, kInt32Max);
+    if (n)
+      r.settings.*field = std::int32_t(*n);
+    return n.has_value();
+  };
+}
+
+ValueSetter Colour(Color SlideshowSettings::*field) {
+  return [field](MakeRequest& r, const std::string& text) {
+    const auto c = ParseHtmlColor(text);
+    if (c)
+      r.settings.*field = *c;
+    return c.has_value();
+  };
+}
+
+struct ValueOption {
+  ValueSetter set;
+  const char* expected;
+};
+
+const std::map<std::string, ValueOption>& ValueOptions() {
+  static const std::map<std::string, ValueOption> options = {
+      {"--fade", {Time(&SlideshowSettings::SetFadeDuration), "milliseconds from 1 to 1000000"}},
+      {"--stop", {Time(&SlideshowSettings::SetStopTime), "milliseconds from 1 to 1000000"}},
+      {"--background", {Colour(&SlideshowSettings::BackgroundColor), "a colour #RRGGBB"}},
+      {"--text-color", {Colour(&SlideshowSettings::TextColor), "a colour #RRGGBB"}},
+      {"--text-border", {Colour(&SlideshowSettings::TextBorderColor), "a colour #RRGGBB"}},
+      {"--text-x", {Number(&SlideshowSettings::TextPosX), "a whole number"}},
+      {"--text-y", {Number(&SlideshowSettings::TextPosY), "a whole number"}},
+      {"--font-size", {Number(&SlideshowSettings::FontSize), "a whole number"}},
+  };
+  return options;
+}
+
+const std::map<std::string, FlagSetter>& FlagOptions() {
+  static const std::map<std::string, FlagSetter> options = {
+      {"--cross-fade", [](MakeRequest& r) { r.settings.CrossFade = true; }},
+      {"--full-screen", [](MakeRequest& r) { r.settings.FullScreen = true; }},
+      {"--no-show-pdf", [](MakeRequest& r) { r.settings.ShowPdfAfterCreation = false; }},
+      {"--caption-from-filename", [](MakeRequest& r) { r.captionFromFileName = true; }},
+  };
+  return options;
+}
+
+// Fills request from the arguments; false (after a message) on a usage error.
+bool ParseMake(const Arguments& args, MakeRequest& request) {
+  std::vector<std::string> operands;
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+      operands.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const std::size_t equals = arg.find('=');
+    const std::string name = arg.substr(0, equals);
+    if (const auto flag = FlagOptions().find(name); flag != FlagOptions().end()) {
+      if (equals != std::string::npos) {
+        Fail(name + " takes no value");
+        return false;
+      }
+      flag->second(request);
+      continue;
+    }
+    const auto option = ValueOptions().find(name);
+    if (option == ValueOptions().end()) {
+      Fail("unknown option " + name + " (try lumaret-cli --help)");
+      return false;
+    }
+    std::string value;
+    if (equals != std::string::npos) {
+      value = arg.substr(equals + 1);
+    } else if (i + 1 < args.size()) {
+      value = args[++i];
+    } else {
+      Fail(name + " needs " + option->second.expected);
+      return false;
+    }
+    if (!option->second.set(request, value)) {
+      Fail(name + " needs " + option->second.expected + ", not '" + value + "'");
+      return false;
+    }
+  }
+  if (operands.empty()) {
+    Fail("make needs the name of the project to write (try lumaret-cli --help)");
+    return false;
+  }
+  request.output = operands.front();
+  request.pictures.assign(operands.begin() + 1, operands.end());
+  return true;
+}
+
+}  // namespace
+
+int Make(const Arguments& args) {
+  MakeRequest request;
+  if (!ParseMake(args, request))
+    return kUsage;
+
+  // Like the add dialog, store full paths; unlike it, refuse names that are
+  // not files, since a batch user who mistyped one wants to know.
+  std::vector<std::string> paths;
+  for (const std::string& picture : request.pictures) {
+    struct stat st {};
+    if (::stat(picture.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) {
+      Fail(picture + ": " + (S_ISDIR(st.st_mode) ? "is a folder, not a picture" : "no such file"));
+      return kFailure;
+    }
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(picture, ec);
+    if (ec) {
+      Fail(picture + ": " + ec.message());
+      return kFailure;
+    }
+    paths.push_back(absolute.lexically_normal().string());
+  }
+
+  SlideDocument document;
+  document.Settings = request.settings;
+  document.AddPictures(paths, request.captionFromFileName);
+
+  ConsoleMessages messages("lumaret-cli: " + request.output + ": ");
+  return WriteProjectFile(document, request.output, messages) ? kSuccess : kFailure;
+}
+
+void Fail(const std::string& text) {
+  std::fprintf(stderr, "lumaret-cli: %s\n", text.c_str());
+}
+
+}  // namespace lumaret::cli

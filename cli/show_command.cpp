@@ -1,0 +1,72 @@
+#include <cstdio>
+
+#include "cli/commands.h"
+#include "document/project_file.h"
+#include "platform/console_messages.h"
+
+namespace lumaret::cli {
+
+namespace {
+
+const char* YesNo(bool on) {
+  return on ? "yes" : "no";
+}
+
+// Prints a caption's lines one under the other, each line break (CR LF, CR
+// or LF) starting a new indented line.
+void PrintCaption(const std::string& caption) {
+  if (caption.empty()) {
+    std::puts("     (no caption)");
+    return;
+  }
+  std::string line;
+  for (std::size_t i = 0; i <= caption.size(); ++i) {
+    const char c = i < caption.size() ? caption[i] : '\n';
+    if (c != '\r' && c != '\n') {
+      line += c;
+      continue;
+    }
+    std::printf("     %s\n", line.c_str());
+    line.clear();
+    if (c == '\r' && i + 1 < caption.size() && caption[i + 1] == '\n')
+      ++i;
+  }
+}
+
+}  // namespace
+
+int Show(const Arguments& args) {
+  if (args.size() != 1) {
+    Fail("show needs exactly one project file (try lumaret-cli --help)");
+    return kUsage;
+  }
+  const std::string& path = args.front();
+  SlideDocument document;
+  ConsoleMessages messages("lumaret-cli: " + path + ": ");
+  if (!OpenFileNow(document, path, messages))
+    return kFailure;
+
+  const SlideshowSettings& s = document.Settings;
+  const unsigned count = document.Slides.Count();
+  std::printf("%s: %u picture%s\n\n", path.c_str(), count, count == 1 ? "" : "s");
+  std::printf("Transition:                       %s\n", s.CrossFade ? "Cross fadeing" : "Bleeding");
+  std::printf("Bleeding duration:                %d ms\n", s.FadeDuration());
+  std::printf("Stop time:                        %d ms\n", s.StopTime());
+  std::printf("Full screen animation:            %s\n", YesNo(s.FullScreen));
+  std::printf("Show the PDF file after creation: %s\n", YesNo(s.ShowPdfAfterCreation));
+  std::printf("Background color:                 %s\n", HtmlColor(s.BackgroundColor).c_str());
+  std::printf("Text color:                       %s\n", HtmlColor(s.TextColor).c_str());
+  std::printf("Text border:                      %s\n", HtmlColor(s.TextBorderColor).c_str());
+  std::printf("Text position x:                  %d %%\n", s.TextPosX);
+  std::printf("Text position y:                  %d %%\n", s.TextPosY);
+  std::printf("Font size:                        %d\n", s.FontSize);
+
+  unsigned number = 0;
+  for (const SlideEntry& entry : document.Slides) {
+    std::printf("\n%3u  %s\n", ++number, entry.FileName.c_str());
+    PrintCaption(entry.Caption);
+  }
+  return kSuccess;
+}
+
+}  // namespace lumaret::cli

@@ -1,0 +1,223 @@
+#include "document/project_file.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "platform/read_file.h"
+#include "platform/safe_file_writer.h"
+
+namespace lumaret {
+
+namespace {
+
+void PutU32(std::string& out, std::uint32_t v) {
+  for (int shift = 0; shift < 32; shift += 8)
+    out += char(v >> shift & 0xFF);
+}
+void PutI32(std::string& out, std::int32_t v) {
+  PutU32(out, std::uint32_t(v));
+}
+
+// The stored strings end at their first NUL, as they do in the program.
+std::string_view CString(const std::string& s) {
+  return {s.c_str(), std::strlen(s.c_str())};
+}
+
+void PutText(std::string& out, const std::string& text) {
+  const std::string_view bytes = CString(text);
+  PutI32(out, std::int32_t(bytes.size()));
+  out += bytes;
+}
+
+class Reader {
+ public:
+  explicit Reader(std::string_view bytes) : bytes_(bytes) {}
+
+  std::size_t remaining() const { return bytes_.size() - at_; }
+
+  bool u32(std::uint32_t& v) {
+    if (remaining() < 4)
+      return false;
+    v = 0;
+    for (int i = 3; i >= 0; --i)
+      v = v << 8 | static_cast<unsigned char>(bytes_[at_ + std::size_t(i)]);
+    at_ += 4;
+    return true;
+  }
+  bool i32(std::int32_t& v) {
+    std::uint32_t u;
+    if (!u32(u))
+      return false;
+    v = std::int32_t(u);
+    return true;
+  }
+  // Any byte but 0 reads as "on".
+  bool flag(bool& v) {
+    if (remaining() < 1)
+      return false;
+    v = bytes_[at_++] != 0;
+    return true;
+  }
+  std::string_view take(std::size_t n) {
+    const std::string_view s = bytes_.substr(at_, n);
+    at_ += n;
+    return s;
+  }
+
+ private:
+  std::string_view bytes_;
+  std::size_t at_ = 0;
+};
+
+ParsedProject Damaged(std::string what) {
+  ParsedProject p;
+  p.status = ParsedProject::Status::Damaged;
+  p.damage = std::move(what);
+  return p;
+}
+
+constexpr const char* kEndsEarly = "it ends early";
+
+// Reads one length-prefixed text; on damage returns false with the reason.
+bool ReadText(Reader& in, std::string& text, std::string& damage) {
+  std::int32_t length;
+  if (!in.i32(length)) {
+    damage = kEndsEarly;
+    return false;
+  }
+  if (length < 0) {
+    damage = "it holds a negative text length";
+    return false;
+  }
+  if (std::size_t(length) > in.remaining()) {
+    damage = "a text is longer than the rest of the file";
+    return false;
+  }
+  const std::string_view bytes = in.take(std::size_t(length));
+  text.assign(bytes.substr(0, std::min(bytes.size(), bytes.find('\0'))));
+  return true;
+}
+
+}  // namespace
+
+std::string EncodeProject(const SlideDocument& document) {
+  std::string out;
+  PutU32(out, kProjectMagic);
+  PutI32(out, std::int32_t(document.Slides.Count()));
+  for (const SlideEntry& entry : document.Slides) {
+    PutText(out, entry.FileName);
+    PutText(out, entry.Caption);
+  }
+  const SlideshowSettings& s = document.Settings;
+  out += char(s.ShowPdfAfterCreation ? 1 : 0);
+  PutI32(out, s.FadeDuration());
+  PutI32(out, s.StopTime());
+  PutU32(out, s.BackgroundColor);
+  PutU32(out, s.TextBorderColor);
+  PutU32(out, s.TextColor);
+  PutI32(out, s.TextPosX);
+  PutI32(out, s.TextPosY);
+  PutI32(out, s.FontSize);
+  out += char(s.CrossFade ? 0 : 1);  // the byte says "Bleeding"
+  out += char(s.FullScreen ? 1 : 0);
+  return out;
+}
+
+ParsedProject ParseProject(std::string_view bytes) {
+  Reader in(bytes);
+  std::uint32_t magic;
+  if (!in.u32(magic) || magic != kProjectMagic) {
+    ParsedProject p;
+    p.status = ParsedProject::Status::NotLumaret;
+    return p;
+  }
+
+  std::int32_t count;
+  if (!in.i32(count))
+    return Damaged(kEndsEarly);
+  if (count < 0)
+    return Damaged("it holds a negative picture count");
+  if (in.remaining() < kSettingsBlockSize)
+    return Damaged(kEndsEarly);
+  // Each picture takes at least its two lengths: a count the file cannot hold
+  // is refused before anything is allocated for it.
+  if (std::size_t(count) > (in.remaining() - kSettingsBlockSize) / 8)
+    return Damaged("it claims more pictures than it can hold");
+
+  ParsedProject p;
+  p.entries.resize(std::size_t(count));
+  for (ProjectEntry& entry : p.entries) {
+    std::string damage;
+    if (!ReadText(in, entry.FileName, damage) || !ReadText(in, entry.Caption, damage))
+      return Damaged(damage);
+  }
+
+  std::int32_t fade, stop, x, y, font;
+  bool bleeding;
+  SlideshowSettings& s = p.settings;
+  const bool complete = in.flag(s.ShowPdfAfterCreation) && in.i32(fade) && in.i32(stop) &&
+                        in.u32(s.BackgroundColor) && in.u32(s.TextBorderColor) &&
+                        in.u32(s.TextColor) && in.i32(x) && in.i32(y) && in.i32(font) &&
+                        in.flag(bleeding) && in.flag(s.FullScreen);
+  if (!complete)
+    return Damaged(kEndsEarly);
+  s.SetFadeDuration(fade);
+  s.SetStopTime(stop);
+  s.TextPosX = x;
+  s.TextPosY = y;
+  s.FontSize = font;
+  s.CrossFade = !bleeding;
+  return p;
+}
+
+bool WriteProjectFile(const SlideDocument& document, const std::string& path, Messages& messages) {
+  for (const SlideEntry& entry : document.Slides) {
+    constexpr std::size_t kMaxText = std::numeric_limits<std::int32_t>::max();
+    if (entry.FileName.size() > kMaxText || entry.Caption.size() > kMaxText) {
+      messages.error("Can not save the project: a caption or file name is too long.");
+      return false;
+    }
+  }
+  SafeFileWriter file;
+  if (!file.open(path)) {
+    messages.error(kCannotCreateFile);
+    return false;
+  }
+  if (!file.write(EncodeProject(document)) || !file.commit()) {
+    messages.error("Can not write the file completely (" + file.reason() + "). Nothing was saved.");
+    return false;
+  }
+  return true;
+}
+
+bool OpenFileNow(SlideDocument& document, const std::string& path, Messages& messages) {
+  const FileBytes file = ReadWholeFile(path, kMaxProjectFileSize);
+  if (!file.ok && !file.tooLarge) {
+    messages.error(kCannotOpenFile);
+    return false;
+  }
+
+  document.FreeAllPics();
+  // No project comes near the size limit; a file past it is something else.
+  const ParsedProject project = file.tooLarge ? ParseProject({}) : ParseProject(file.bytes);
+  switch (project.status) {
+    case ParsedProject::Status::NotLumaret:
+      messages.error(kNotValidFile);
+      return false;
+    case ParsedProject::Status::Damaged:
+      messages.error("This Lumaret file is damaged (" + project.damage + ") and was not loaded.");
+      return false;
+    case ParsedProject::Status::Ok:
+      break;
+  }
+  for (const ProjectEntry& stored : project.entries) {
+    SlideEntry& entry = document.Slides.Append();
+    entry.FileName = stored.FileName;
+    entry.Caption = stored.Caption;
+  }
+  document.Settings = project.settings;
+  return true;
+}
+
+}  // namespace lumaret

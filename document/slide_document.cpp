@@ -1,0 +1,55 @@
+#include "document/slide_document.h"
+
+#include "document/utf8.h"
+
+namespace lumaret {
+
+void SlideDocument::FreeAllPics() {
+  Slides.First();
+  while (Slides.Next()) {
+    SlideEntry& entry = *Slides.Current();
+    entry.FileName.clear();
+    entry.Caption.clear();
+    imagora::deldib(&entry.Thumbnail);
+  }
+  Slides.Clear();
+  CurrentPicture = 1;
+}
+
+bool SlideDocument::HasCurrentPicture() const {
+  return CurrentPicture >= 1 && std::int64_t(CurrentPicture) <= std::int64_t(Slides.Count());
+}
+
+SlideEntry* SlideDocument::SelectCurrentPicture() {
+  return HasCurrentPicture() ? &Slides.Select(CurrentPicture - 1) : nullptr;
+}
+
+void SlideDocument::AddPictures(const std::vector<std::string>& paths, bool filenameAsDefaultText) {
+  for (const std::string& path : paths) {
+    SlideEntry& entry = Slides.Append();
+    entry.FileName = path;
+    if (filenameAsDefaultText)
+      entry.Caption = DefaultText(path);
+  }
+}
+
+std::string DefaultText(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  // Count characters, not bytes, in a UTF-8 name so that a break never splits
+  // a character; in any other name one byte is one character.
+  const bool utf8 = IsValidUtf8(name);
+
+  std::string text;
+  text.reserve(name.size() + name.size() / 49);
+  std::size_t position = 0;  // 1-based number of the character being copied
+  for (char c : name) {
+    const bool continuation = utf8 && (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+    if (!continuation && ++position % 50 == 0)
+      text += '\r';
+    text += c;
+  }
+  return text;
+}
+
+}  // namespace lumaret

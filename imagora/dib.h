@@ -1,0 +1,82 @@
+// The picture descriptor of the image library and the calls that make and
+// release one. Pixel rows are device-independent bitmap rows: 1, 4, 8 or 24
+// bits per pixel, blue-green-red, padded to 4 bytes, bottom row first.
+#pragma once
+
+#include <cstdint>
+
+namespace imagora {
+
+struct BitmapInfoHeader {
+  std::uint32_t biSize;
+  std::int32_t biWidth;
+  std::int32_t biHeight;
+  std::uint16_t biPlanes;
+  std::uint16_t biBitCount;
+  std::uint32_t biCompression;
+  std::uint32_t biSizeImage;
+  std::int32_t biXPelsPerMeter;
+  std::int32_t biYPelsPerMeter;
+  std::uint32_t biClrUsed;
+  std::uint32_t biClrImportant;
+};
+static_assert(sizeof(BitmapInfoHeader) == 40);
+
+struct RgbQuad {
+  std::uint8_t rgbBlue;
+  std::uint8_t rgbGreen;
+  std::uint8_t rgbRed;
+  std::uint8_t rgbReserved;
+};
+
+// Header and a colour table with room for any indexed depth.
+struct BitmapInfo {
+  BitmapInfoHeader bmiHeader;
+  RgbQuad bmiColors[256];
+};
+
+struct PaletteEntry {
+  std::uint8_t peRed;
+  std::uint8_t peGreen;
+  std::uint8_t peBlue;
+  std::uint8_t peFlags;
+};
+
+// Copied and passed by value; only the one who opened or created a picture
+// releases it, once, with deldib. A null Bits pointer stands for no picture.
+struct DibHandle {
+  BitmapInfo* Info;
+  void* LibraryData[2];
+  std::uint8_t* Bits;
+  std::int32_t BytesPerRow;
+  std::uint8_t HasPalette;
+  std::uint8_t LibraryByte;
+  std::uint16_t PalVersion;
+  std::uint16_t PalNumEntries;
+  PaletteEntry Palette[256];
+  std::uint16_t LibraryWord;
+  void* PaletteHandle;
+  std::uint8_t LibraryTail[28];
+};
+#if UINTPTR_MAX == 0xFFFFFFFFu
+static_assert(sizeof(DibHandle) == 1084);
+#endif
+
+// Pictures larger than this many pixels are refused rather than allocated.
+inline constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
+
+// Bytes per pixel row of a DIB: whole 32-bit words.
+constexpr std::int64_t DibRowBytes(std::int64_t width, int bitsPerPixel) {
+  return (width * bitsPerPixel + 31) / 32 * 4;
+}
+
+// A blank picture, every pixel byte 0, its first paletteCount colours copied
+// from paletteSource. On failure out has a null Bits pointer.
+void newdib(DibHandle* out, int width, int height, int bitsPerPixel,
+            const BitmapInfo* paletteSource, int paletteCount);
+
+// Releases what the descriptor owns and zeroes it. Accepts all-zero
+// descriptors that were never filled.
+void deldib(DibHandle* picture);
+
+}  // namespace imagora

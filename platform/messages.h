@@ -1,0 +1,22 @@
+// Message boxes: errors the user can act on and OK/Cancel questions. The core
+// reports through this interface so it runs the same under a window, on a
+// console and in tests.
+#pragma once
+
+#include <string>
+
+namespace lumaret {
+
+class Messages {
+ public:
+  virtual ~Messages() = default;
+
+  // An error box with an OK button. An empty title stands for the system's
+  // default title.
+  virtual void error(const std::string& text, const std::string& title = {}) = 0;
+
+  // A question with OK and Cancel; true when the user answered OK.
+  virtual bool confirm(const std::string& title, const std::string& text) = 0;
+};
+
+}  // namespace lumaret

@@ -1,0 +1,59 @@
+#include "platform/read_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace lumaret {
+
+FileBytes ReadWholeFile(const std::string& path, std::size_t maxBytes) {
+  FileBytes result;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    result.reason = std::strerror(errno);
+    return result;
+  }
+  struct stat st {};
+  std::size_t expected = 64 * 1024;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+    expected = std::size_t(std::max<off_t>(st.st_size, 0)) + 1;  // +1 sees growth and EOF
+  result.bytes.resize(std::min(expected, maxBytes + 1));
+
+  std::size_t filled = 0;
+  for (;;) {
+    if (filled == result.bytes.size()) {
+      if (filled > maxBytes) {
+        result.tooLarge = true;
+        break;
+      }
+      result.bytes.resize(std::min(filled * 2, maxBytes + 1));
+    }
+    const ssize_t got = ::read(fd, result.bytes.data() + filled, result.bytes.size() - filled);
+    if (got < 0 && errno == EINTR)
+      continue;
+    if (got < 0) {
+      result.reason = std::strerror(errno);
+      ::close(fd);
+      result.bytes.clear();
+      return result;
+    }
+    if (got == 0)
+      break;
+    filled += std::size_t(got);
+  }
+  ::close(fd);
+  if (result.tooLarge) {
+    result.reason = "the file is too large";
+    result.bytes.clear();
+    return result;
+  }
+  result.bytes.resize(filled);
+  result.ok = true;
+  return result;
+}
+
+}  // namespace lumaret

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/messages.h"
+
+namespace lumaret {
+
+// Messages for tests: remembers every box shown and answers questions from a
+// queue (then with the default answer), so no test blocks on a dialog.
+class RecordingMessages : public Messages {
+ public:
+  enum class Kind { Error, Question };
+  struct Shown {
+    Kind kind;
+    std::string title;
+    std::string text;
+  };
+
+  void error(const std::string& text, const std::string& title = {}) override;
+  bool confirm(const std::string& title, const std::string& text) override;
+
+  std::vector<Shown> shown;
+  std::deque<bool> answers;
+  bool defaultAnswer = true;
+
+  std::vector<std::string> errors() const;
+};
+
+}  // namespace lumaret

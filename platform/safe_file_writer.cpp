@@ -1,0 +1,136 @@
+#include "platform/safe_file_writer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace lumaret {
+
+namespace {
+
+// The permissions a newly created file would get.
+mode_t NewFileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+// Writing through a symbolic link must update the file it points to, not
+// replace the link with a plain file.
+std::string ResolveLink(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+    return path;
+  char resolved[PATH_MAX];
+  if (::realpath(path.c_str(), resolved))
+    return resolved;
+  return path;
+}
+
+}  // namespace
+
+SafeFileWriter::~SafeFileWriter() {
+  discard();
+}
+
+bool SafeFileWriter::fail(int err) {
+  if (!failed_) {
+    failed_ = true;
+    reason_ = std::strerror(err ? err : EIO);
+  }
+  return false;
+}
+
+bool SafeFileWriter::open(const std::string& target) {
+  discard();
+  failed_ = false;
+  reason_.clear();
+  position_ = 0;
+  target_ = ResolveLink(target);
+
+  mode_t mode = NewFileMode();
+  struct stat st {};
+  if (::stat(target_.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode))
+      return fail(EISDIR);
+    // A file the user may not write must not be replaced behind their back.
+    if (::access(target_.c_str(), W_OK) != 0)
+      return fail(errno);
+    mode = st.st_mode & 07777;
+  }
+
+  const std::size_t slash = target_.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
+  std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+  if (base.empty())
+    return fail(EISDIR);
+  base.resize(std::min<std::size_t>(base.size(), 200));  // room for the suffix in NAME_MAX
+  std::string pattern = folder + "." + base + ".XXXXXX";
+
+  const int fd = ::mkstemp(pattern.data());
+  if (fd < 0)
+    return fail(errno);
+  tempPath_ = pattern;
+  if (::fchmod(fd, mode) != 0 || !(file_ = ::fdopen(fd, "wb"))) {
+    const int err = errno;
+    ::close(fd);
+    ::unlink(tempPath_.c_str());
+    tempPath_.clear();
+    return fail(err);
+  }
+  return true;
+}
+
+bool SafeFileWriter::write(std::string_view bytes) {
+  if (!file_ || failed_)
+    return false;
+  if (bytes.empty())
+    return true;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+    return fail(errno);
+  position_ += bytes.size();
+  return true;
+}
+
+bool SafeFileWriter::commit() {
+  if (!file_ || failed_) {
+    discard();
+    return false;
+  }
+  bool ok = std::fflush(file_) == 0 && !std::ferror(file_);
+  if (!ok)
+    fail(errno);
+  if (ok && ::fsync(::fileno(file_)) != 0)
+    ok = fail(errno);
+  const int closed = std::fclose(file_);
+  file_ = nullptr;
+  if (ok && closed != 0)
+    ok = fail(errno);
+  if (ok && ::rename(tempPath_.c_str(), target_.c_str()) != 0)
+    ok = fail(errno);
+  if (!ok) {
+    discard();
+    return false;
+  }
+  tempPath_.clear();
+  return true;
+}
+
+void SafeFileWriter::discard() {
+  if (file_) {
+    std::fclose(file_);
+    file_ = nullptr;
+  }
+  if (!tempPath_.empty()) {
+    ::unlink(tempPath_.c_str());
+    tempPath_.clear();
+  }
+}
+
+}  // namespace lumaret

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that Lumaret needs to build, run and test,
+# skipping what is already there. Safe to run again.
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ pkg-config
+  # libraries
+  qt6-base-dev libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libgif-dev
+  zlib1g-dev libgtest-dev
+  # test oracles and a display for the GUI's screenshots
+  qpdf poppler-utils imagemagick netpbm xvfb xauth fonts-dejavu-core
+  "$@"
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ $status == "install ok installed" ]] || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=()
+[[ $(id -u) -eq 0 ]] || sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

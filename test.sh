@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/install-deps.sh
+
+build=build-tests
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLUMARET_SANITIZE=ON
+cmake --build "$build" --parallel "$(nproc)"
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"

@@ -1,0 +1,70 @@
+#include "imagora/dib.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <tuple>
+
+namespace imagora {
+namespace {
+
+bool AllZero(const DibHandle& d) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&d);
+  return std::all_of(bytes, bytes + sizeof d, [](unsigned char b) { return b == 0; });
+}
+
+TEST(Dib, DeldibAcceptsDescriptorsNeverFilled) {
+  DibHandle empty{};
+  deldib(&empty);
+  deldib(&empty);  // twice: still nothing to release
+  EXPECT_TRUE(AllZero(empty));
+  deldib(nullptr);
+}
+
+struct BlankCase {
+  int width, height, bits;
+  std::int32_t rowBytes;
+};
+
+class NewDib : public ::testing::TestWithParam<BlankCase> {};
+
+TEST_P(NewDib, IsBlankWithPaddedRows) {
+  const BlankCase c = GetParam();
+  DibHandle d;
+  newdib(&d, c.width, c.height, c.bits, nullptr, 0);
+  ASSERT_NE(d.Bits, nullptr);
+  EXPECT_EQ(d.BytesPerRow, c.rowBytes);
+  EXPECT_EQ(d.Info->bmiHeader.biWidth, c.width);
+  EXPECT_EQ(d.Info->bmiHeader.biHeight, c.height);
+  EXPECT_EQ(d.Info->bmiHeader.biBitCount, c.bits);
+  for (std::int64_t i = 0; i < std::int64_t(c.rowBytes) * c.height; ++i)
+    ASSERT_EQ(d.Bits[i], 0) << "byte " << i;
+  deldib(&d);
+  EXPECT_TRUE(AllZero(d));
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, NewDib,
+                         ::testing::Values(BlankCase{1, 1, 1, 4}, BlankCase{33, 2, 1, 8},
+                                           BlankCase{9, 3, 4, 8}, BlankCase{5, 2, 8, 8},
+                                           BlankCase{3, 2, 24, 12}, BlankCase{4, 1, 24, 12}));
+
+TEST(Dib, NewdibCopiesThePaletteAndRefusesBadSizes) {
+  BitmapInfo source{};
+  source.bmiColors[0] = {1, 2, 3, 0};
+  source.bmiColors[1] = {4, 5, 6, 0};
+  DibHandle d;
+  newdib(&d, 2, 2, 1, &source, 2);
+  ASSERT_NE(d.Bits, nullptr);
+  EXPECT_EQ(d.Info->bmiColors[1].rgbRed, 6);
+  deldib(&d);
+
+  for (auto [w, h, bits] : {std::tuple{0, 5, 8}, {5, -1, 24}, {5, 5, 16}, {1 << 15, 1 << 14, 8}}) {
+    newdib(&d, w, h, bits, nullptr, 0);
+    EXPECT_EQ(d.Bits, nullptr) << w << "x" << h << "x" << bits;
+    deldib(&d);
+  }
+}
+
+}  // namespace
+}  // namespace imagora

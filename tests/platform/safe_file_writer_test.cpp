@@ -1,0 +1,105 @@
+#include "platform/safe_file_writer.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "tests/support/file_size_limit.h"
+#include "tests/support/temp_dir.h"
+
+namespace lumaret {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+TEST(SafeFileWriter, ReplacesTheTargetOnlyOnCommit) {
+  TempDir dir;
+  const std::string target = dir / "out.bin";
+  WriteBytes(target, "old");
+
+  SafeFileWriter w;
+  ASSERT_TRUE(w.open(target));
+  ASSERT_TRUE(w.write("new "));
+  ASSERT_TRUE(w.write("bytes"));
+  EXPECT_EQ(w.position(), 9u);
+  EXPECT_EQ(ReadBytes(target), "old");  // still the old file while writing
+  ASSERT_TRUE(w.commit());
+  EXPECT_EQ(ReadBytes(target), "new bytes");
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"out.bin"});
+}
+
+TEST(SafeFileWriter, DiscardAndDestructionLeaveNothingBehind) {
+  TempDir dir;
+  const std::string target = dir / "out.bin";
+  WriteBytes(target, "old");
+  {
+    SafeFileWriter w;
+    ASSERT_TRUE(w.open(target));
+    w.write("partial");
+  }
+  SafeFileWriter w;
+  ASSERT_TRUE(w.open(dir / "other.bin"));
+  w.discard();
+  EXPECT_FALSE(w.commit());
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"out.bin"});
+  EXPECT_EQ(ReadBytes(target), "old");
+}
+
+TEST(SafeFileWriter, RefusesTargetsThatCannotBeCreated) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "folder");
+  SafeFileWriter w;
+  EXPECT_FALSE(w.open(dir / "missing/out.bin"));
+  EXPECT_FALSE(w.reason().empty());
+  EXPECT_FALSE(w.open(dir / "folder"));
+  EXPECT_FALSE(w.write("x"));
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"folder"});
+}
+
+TEST(SafeFileWriter, KeepsTheModeOfTheFileItReplaces) {
+  TempDir dir;
+  const std::string target = dir / "out.bin";
+  WriteBytes(target, "old");
+  ::chmod(target.c_str(), 0640);
+  SafeFileWriter w;
+  ASSERT_TRUE(w.open(target));
+  w.write("new");
+  ASSERT_TRUE(w.commit());
+  struct stat st {};
+  ASSERT_EQ(::stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+TEST(SafeFileWriter, WritesThroughASymbolicLink) {
+  TempDir dir;
+  const std::string real = dir / "real.bin";
+  const std::string link = dir / "link.bin";
+  WriteBytes(real, "old");
+  std::filesystem::create_symlink(real, link);
+  SafeFileWriter w;
+  ASSERT_TRUE(w.open(link));
+  w.write("new");
+  ASSERT_TRUE(w.commit());
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadBytes(real), "new");
+}
+
+TEST(SafeFileWriter, AFailedWriteKeepsTheEarlierFile) {
+  TempDir dir;
+  const std::string target = dir / "out.bin";
+  WriteBytes(target, "the earlier file");
+  SafeFileWriter w;
+  ASSERT_TRUE(w.open(target));
+  {
+    testing::FileSizeLimit limit(4096);
+    w.write(std::string(100000, 'x'));
+    EXPECT_FALSE(w.commit());
+  }
+  EXPECT_FALSE(w.reason().empty());
+  EXPECT_EQ(ReadBytes(target), "the earlier file");
+  EXPECT_EQ(dir.Files(), std::vector<std::string>{"out.bin"});
+}
+
+}  // namespace
+}  // namespace lumaret
