@@ -1,0 +1,13 @@
+#pragma once
+
+#include "imagora/detail/decoders.h"
+
+namespace imagora::detail {
+
+// Decodes a JPEG at the smallest of libjpeg-turbo's DCT scales whose result
+// still covers boxWidth x boxHeight (as far as the picture allows), reporting
+// the full size as well.
+bool DecodeJpegReduced(Bytes file, int boxWidth, int boxHeight, DibHandle* out,
+                       ProgressReporter& progress, int* fullWidth, int* fullHeight);
+
+}  // namespace imagora::detail

@@ -1,0 +1,174 @@
+#include "tests/imagora/picture_oracle.h"
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace imagora::testing {
+
+int Shell(const std::string& command) {
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+RgbImage ReadPnm(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string data{std::istreambuf_iterator<char>(in), {}};
+  std::size_t at = 0;
+  const auto skipSpace = [&] {
+    while (at < data.size()) {
+      if (data[at] == '#') {
+        while (at < data.size() && data[at] != '\n')
+          ++at;
+      } else if (std::isspace(static_cast<unsigned char>(data[at]))) {
+        ++at;
+      } else {
+        break;
+      }
+    }
+  };
+  const auto number = [&] {
+    skipSpace();
+    long v = 0;
+    while (at < data.size() && std::isdigit(static_cast<unsigned char>(data[at])))
+      v = v * 10 + (data[at++] - '0');
+    return v;
+  };
+  RgbImage img;
+  if (data.size() < 2 || data[0] != 'P')
+    return img;
+  const char kind = data[1];
+  at = 2;
+  img.width = int(number());
+  img.height = int(number());
+  const long maxval = (kind == '1' || kind == '4') ? 1 : number();
+  if (kind == '4' || kind == '5' || kind == '6')
+    ++at;  // the single whitespace before raster data
+  const std::size_t count = std::size_t(img.width) * std::size_t(img.height);
+  img.pixels.resize(count);
+  const auto sample = [&]() -> long {
+    if (kind <= '3')
+      return number();
+    if (maxval < 256)
+      return at < data.size() ? static_cast<unsigned char>(data[at++]) : 0;
+    const long hi = static_cast<unsigned char>(data[at]), lo = static_cast<unsigned char>(data[at + 1]);
+    at += 2;
+    return hi << 8 | lo;
+  };
+  const auto scale = [&](long v) { return std::uint8_t((v * 255 + maxval / 2) / maxval); };
+  for (int y = 0; y < img.height; ++y) {
+    for (int x = 0; x < img.width; ++x) {
+      Rgb& p = img.pixels[std::size_t(y) * std::size_t(img.width) + std::size_t(x)];
+      if (kind == '4') {
+        const std::size_t rowBytes = std::size_t(img.width + 7) / 8;
+        const unsigned char byte = static_cast<unsigned char>(data[at + std::size_t(y) * rowBytes + std::size_t(x / 8)]);
+        const std::uint8_t v = (byte >> (7 - x % 8) & 1) ? 0 : 255;
+        p = {v, v, v};
+      } else if (kind == '1') {
+        const std::uint8_t v = number() ? 0 : 255;
+        p = {v, v, v};
+      } else if (kind == '2' || kind == '5') {
+        const std::uint8_t v = scale(sample());
+        p = {v, v, v};
+      } else {
+        const std::uint8_t r = scale(sample());
+        const std::uint8_t g = scale(sample());
+        p = {r, g, scale(sample())};
+      }
+    }
+  }
+  return img;
+}
+
+RgbImage FromDib(const DibHandle& dib) {
+  RgbImage img;
+  if (!dib.Bits)
+    return img;
+  const BitmapInfoHeader& h = dib.Info->bmiHeader;
+  img.width = h.biWidth;
+  img.height = h.biHeight;
+  img.pixels.resize(std::size_t(img.width) * std::size_t(img.height));
+  for (int y = 0; y < img.height; ++y) {
+    const std::uint8_t* row = dib.Bits + std::size_t(img.height - 1 - y) * std::size_t(dib.BytesPerRow);
+    for (int x = 0; x < img.width; ++x) {
+      Rgb& p = img.pixels[std::size_t(y) * std::size_t(img.width) + std::size_t(x)];
+      if (h.biBitCount == 24) {
+        p = {row[3 * x + 2], row[3 * x + 1], row[3 * x]};
+        continue;
+      }
+      unsigned index = 0;
+      if (h.biBitCount == 8)
+        index = row[x];
+      else if (h.biBitCount == 4)
+        index = (x & 1) ? row[x / 2] & 0xF : row[x / 2] >> 4;
+      else if (h.biBitCount == 1)
+        index = row[x / 8] >> (7 - x % 8) & 1;
+      const RgbQuad& q = dib.Info->bmiColors[index];
+      p = {q.rgbRed, q.rgbGreen, q.rgbBlue};
+    }
+  }
+  return img;
+}
+
+RgbImage Decode(const std::string& path, int* bitsPerPixel) {
+  DibHandle dib;
+  OpenDib(&dib, path.c_str(), -1, nullptr);
+  RgbImage img = FromDib(dib);
+  if (bitsPerPixel)
+    *bitsPerPixel = dib.Bits ? dib.Info->bmiHeader.biBitCount : 0;
+  deldib(&dib);
+  return img;
+}
+
+void WritePattern(const std::string& ppmPath, int width, int height) {
+  std::ofstream out(ppmPath, std::ios::binary);
+  out << "P6\n" << width << " " << height << "\n255\n";
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const bool right = x >= width / 2, bottom = y >= height / 2;
+      Rgb p = !bottom ? (right ? Rgb{0, 200, 0} : Rgb{220, 0, 0})
+                      : (right ? Rgb{240, 220, 0} : Rgb{0, 0, 210});
+      // An "F": a stem and two arms of different lengths.
+      const int u = std::max(1, std::min(width, height) / 16);
+      const int mx = x - width / 8, my = y - height / 8;
+      const bool stem = mx >= 0 && mx < u && my >= 0 && my < 5 * u;
+      const bool top = my >= 0 && my < u && mx >= 0 && mx < 4 * u;
+      const bool middle = my >= 2 * u && my < 3 * u && mx >= 0 && mx < 3 * u;
+      if (stem || top || middle)
+        p = {255, 255, 255};
+      out.put(char(p.r)).put(char(p.g)).put(char(p.b));
+    }
+  }
+}
+
+::testing::AssertionResult SamePicture(const RgbImage& got, const RgbImage& want, int tolerance) {
+  if (want.width == 0 || want.height == 0)
+    return ::testing::AssertionFailure() << "the reference picture is empty";
+  if (got.width != want.width || got.height != want.height)
+    return ::testing::AssertionFailure() << "size " << got.width << "x" << got.height
+                                         << ", expected " << want.width << "x" << want.height;
+  std::ostringstream diffs;
+  int count = 0;
+  for (int y = 0; y < want.height; ++y) {
+    for (int x = 0; x < want.width; ++x) {
+      const Rgb a = got.at(x, y), b = want.at(x, y);
+      if (std::abs(a.r - b.r) > tolerance || std::abs(a.g - b.g) > tolerance ||
+          std::abs(a.b - b.b) > tolerance) {
+        if (++count <= 5)
+          diffs << " (" << x << "," << y << "): got " << int(a.r) << "," << int(a.g) << ","
+                << int(a.b) << " want " << int(b.r) << "," << int(b.g) << "," << int(b.b) << ";";
+      }
+    }
+  }
+  if (count)
+    return ::testing::AssertionFailure() << count << " pixels differ:" << diffs.str();
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace imagora::testing

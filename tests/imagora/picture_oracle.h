@@ -1,0 +1,50 @@
+// Judges decoded pictures against independent readers: test pictures are made
+// with ImageMagick or netpbm from a pattern, read back by those tools as PNM,
+// and compared pixel by pixel with what imagora decoded.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "imagora/imagora.h"
+
+namespace imagora::testing {
+
+struct Rgb {
+  std::uint8_t r, g, b;
+  bool operator==(const Rgb&) const = default;
+};
+
+// Pixels top row first, left to right.
+struct RgbImage {
+  int width = 0, height = 0;
+  std::vector<Rgb> pixels;
+  Rgb at(int x, int y) const { return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
+};
+
+// Runs a shell command; its exit status (stderr is kept in the test log).
+int Shell(const std::string& command);
+
+// Reads any PNM file (P1 to P6, maxval up to 65535, reduced to 8 bits).
+RgbImage ReadPnm(const std::string& path);
+
+// A picture's pixels through its colour table; 1, 4, 8 and 24 bits.
+RgbImage FromDib(const DibHandle& dib);
+
+// Decodes with OpenDib; an empty image when it fails.
+RgbImage Decode(const std::string& path, int* bitsPerPixel = nullptr);
+
+// Writes a PPM with a different colour in each quadrant (red, green / blue,
+// yellow from the top left) and a white mark near the top-left corner that is
+// symmetric in no axis, so flips, mirrors and swapped channels all show.
+void WritePattern(const std::string& ppmPath, int width, int height);
+
+// Every pixel equal within tolerance per channel; the first differences are
+// named on failure.
+::testing::AssertionResult SamePicture(const RgbImage& got, const RgbImage& want,
+                                       int tolerance = 0);
+
+}  // namespace imagora::testing
