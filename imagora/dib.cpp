@@ -48,6 +48,7 @@ void deldib(DibHandle* picture) {
     return;
   std::free(picture->Info);
   std::free(picture->Bits);
+  std::free(picture->PaletteHandle);
   std::memset(picture, 0, sizeof *picture);
 }
 

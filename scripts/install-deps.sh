@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libgif-dev
   zlib1g-dev libgtest-dev
   # test oracles and a display for the GUI's screenshots
-  qpdf poppler-utils imagemagick netpbm xvfb xauth fonts-dejavu-core
+  qpdf poppler-utils imagemagick netpbm libjpeg-turbo-progs xvfb xauth fonts-dejavu-core
   "$@"
 )
 

@@ -1,9 +1,132 @@
-// Placeholder until the decoder lands.
+// GIF through giflib: the first frame, at its own size, indexed with the
+// depth its colour table needs. A transparent colour shows as white.
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <vector>
+
 #include "imagora/detail/decoders.h"
+#include "imagora/detail/dib_builder.h"
 
 namespace imagora::detail {
 
-bool IsGif(Bytes) { return false; }
-bool DecodeGif(Bytes, DibHandle*, ProgressReporter&) { return false; }
+namespace {
+
+struct Source {
+  Bytes file;
+  std::size_t at = 0;
+};
+
+int ReadFromMemory(GifFileType* gif, GifByteType* data, int length) {
+  auto* src = static_cast<Source*>(gif->UserData);
+  const std::size_t n = std::min<std::size_t>(std::size_t(length), src->file.size() - src->at);
+  std::memcpy(data, src->file.data() + src->at, n);
+  src->at += n;
+  return int(n);
+}
+
+struct GifCloser {
+  void operator()(GifFileType* gif) const {
+    int error;
+    DGifCloseFile(gif, &error);
+  }
+};
+
+// The transparent index from a Graphic Control Extension, or -1.
+int TransparentIndex(GifByteType* extension) {
+  GraphicsControlBlock gcb;
+  if (extension && extension[0] >= 4 &&
+      DGifExtensionToGCB(extension[0], extension + 1, &gcb) == GIF_OK)
+    return gcb.TransparentColor;
+  return -1;
+}
+
+}  // namespace
+
+bool IsGif(Bytes file) {
+  return file.size() >= 6 &&
+         (std::memcmp(file.data(), "GIF87a", 6) == 0 || std::memcmp(file.data(), "GIF89a", 6) == 0);
+}
+
+bool DecodeGif(Bytes file, DibHandle* out, ProgressReporter& progress) {
+  Source source{file, 0};
+  int error = 0;
+  std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&source, ReadFromMemory, &error));
+  if (!gif)
+    return false;
+
+  int transparent = -1;
+  for (;;) {
+    GifRecordType record;
+    if (DGifGetRecordType(gif.get(), &record) != GIF_OK)
+      return false;
+    if (record == TERMINATE_RECORD_TYPE)
+      return false;  // no picture in the file
+    if (record == EXTENSION_RECORD_TYPE) {
+      int code;
+      GifByteType* block;
+      if (DGifGetExtension(gif.get(), &code, &block) != GIF_OK)
+        return false;
+      if (code == GRAPHICS_EXT_FUNC_CODE)
+        transparent = TransparentIndex(block);
+      while (block)
+        if (DGifGetExtensionNext(gif.get(), &block) != GIF_OK)
+          return false;
+      continue;
+    }
+    if (record != IMAGE_DESC_RECORD_TYPE)
+      continue;
+    if (DGifGetImageDesc(gif.get()) != GIF_OK)
+      return false;
+    break;
+  }
+
+  const GifImageDesc& desc = gif->Image;
+  const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+  if (!map || desc.Width <= 0 || desc.Height <= 0 ||
+      std::uint64_t(desc.Width) * std::uint64_t(desc.Height) > kMaxPixels)
+    return false;
+
+  const int bits = map->BitsPerPixel <= 1 ? 1 : map->BitsPerPixel <= 4 ? 4 : 8;
+  DibBuilder dib;
+  if (!dib.create(desc.Width, desc.Height, bits))
+    return false;
+  const int colours = std::min(map->ColorCount, 1 << bits);
+  for (int i = 0; i < colours; ++i) {
+    const GifColorType& c = map->Colors[i];
+    if (i == transparent)
+      dib.setColor(i, 255, 255, 255);
+    else
+      dib.setColor(i, c.Red, c.Green, c.Blue);
+  }
+  dib.setColorCount(colours);
+
+  // Interlaced pictures store every 8th row, then the 4th, 2nd and the rest.
+  std::vector<int> order;
+  order.reserve(std::size_t(desc.Height));
+  if (desc.Interlace) {
+    for (const auto& [start, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
+      for (int y = start; y < desc.Height; y += step)
+        order.push_back(y);
+  } else {
+    for (int y = 0; y < desc.Height; ++y)
+      order.push_back(y);
+  }
+
+  std::vector<GifPixelType> line(std::size_t(desc.Width));
+  const int lastIndex = colours - 1;
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (DGifGetLine(gif.get(), line.data(), desc.Width) != GIF_OK)
+      return false;
+    std::uint8_t* row = dib.row(order[i]);
+    for (int x = 0; x < desc.Width; ++x)
+      dib.putIndex(row, x, line[std::size_t(x)] <= lastIndex ? line[std::size_t(x)] : 0);
+    progress.rows(long(i) + 1, desc.Height);
+  }
+  dib.finish(out);
+  return true;
+}
 
 }  // namespace imagora::detail

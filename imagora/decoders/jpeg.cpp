@@ -1,14 +1,169 @@
-// Placeholder until the decoder lands.
+// JPEG through libjpeg-turbo: baseline, progressive, greyscale and CMYK/YCCK,
+// decoded straight into blue-green-red DIB rows and turned upright by the
+// EXIF orientation that phones write.
+#include <algorithm>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+// clang-format off
+#include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
+
 #include "imagora/detail/decoders.h"
-
-namespace imagora::detail {
-
-bool IsJpeg(Bytes) { return false; }
-bool DecodeJpeg(Bytes, DibHandle*, ProgressReporter&) { return false; }
-
-}  // namespace imagora::detail
-
+#include "imagora/detail/orientation.h"
 #include "imagora/detail/reduced_jpeg.h"
+
 namespace imagora::detail {
-bool DecodeJpegReduced(Bytes, int, int, DibHandle*, ProgressReporter&, int*, int*) { return false; }
+
+namespace {
+
+// Beyond the picture itself, libjpeg may need this much for progressive
+// coefficients; more fails cleanly instead of exhausting memory.
+constexpr long kMaxDecoderMemory = 2048L << 20;
+
+struct ErrorManager {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+};
+
+[[noreturn]] void OnError(j_common_ptr cinfo) {
+  std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+// Damaged data is usually only a warning to libjpeg, which then fills the
+// rest with grey; a file that ends early must fail instead. Other warnings,
+// such as stray bytes before a marker, are common in real photos and harmless.
+void OnMessage(j_common_ptr cinfo, int level) {
+  if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+    OnError(cinfo);
+}
+
+void CmykToBgr(const JSAMPLE* cmyk, std::uint8_t* bgr, JDIMENSION width, bool inverted) {
+  for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+    // Adobe writes inverted CMYK (0 = full ink), as nearly every CMYK JPEG is.
+    unsigned c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+    if (!inverted)
+      c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+    bgr[0] = std::uint8_t((y * k + 127) / 255);
+    bgr[1] = std::uint8_t((m * k + 127) / 255);
+    bgr[2] = std::uint8_t((c * k + 127) / 255);
+  }
+}
+
+struct Request {
+  int boxWidth = 0, boxHeight = 0;  // 0: full size
+};
+
+// Stays free of objects with destructors: the error path leaves by longjmp.
+bool Decode(Bytes file, const Request& request, DibHandle* out, ProgressReporter& progress,
+            int* fullWidth, int* fullHeight) {
+  jpeg_decompress_struct cinfo;
+  ErrorManager err;
+  cinfo.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = OnError;
+  err.pub.emit_message = OnMessage;
+  DibHandle dib{};
+
+  if (setjmp(err.jump)) {
+    deldib(&dib);
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  jpeg_create_decompress(&cinfo);
+  cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
+  jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
+  jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
+  jpeg_read_header(&cinfo, TRUE);
+
+  if (std::uint64_t(cinfo.image_width) * cinfo.image_height > kMaxPixels)
+    OnError(reinterpret_cast<j_common_ptr>(&cinfo));
+  if (fullWidth) {
+    *fullWidth = int(cinfo.image_width);
+    *fullHeight = int(cinfo.image_height);
+  }
+
+  const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+  cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+
+  if (request.boxWidth > 0) {
+    // The smallest scale that is still at least as large as the picture
+    // fitted into the box, so that the thumbnail made from it loses nothing.
+    const std::uint64_t W = cinfo.image_width, H = cinfo.image_height;
+    std::uint64_t wantW = std::uint64_t(request.boxWidth), wantH = H * wantW / W;
+    if (wantH > std::uint64_t(request.boxHeight)) {
+      wantH = std::uint64_t(request.boxHeight);
+      wantW = W * wantH / H;
+    }
+    wantW = std::clamp<std::uint64_t>(wantW, 1, W);
+    wantH = std::clamp<std::uint64_t>(wantH, 1, H);
+    cinfo.scale_denom = 8;
+    for (unsigned m = 1; m <= 8; ++m) {
+      if ((cinfo.image_width * m + 7) / 8 >= wantW && (cinfo.image_height * m + 7) / 8 >= wantH) {
+        cinfo.scale_num = m;
+        break;
+      }
+    }
+  }
+
+  jpeg_start_decompress(&cinfo);
+  const int width = int(cinfo.output_width), height = int(cinfo.output_height);
+  newdib(&dib, width, height, 24, nullptr, 0);
+  if (!dib.Bits)
+    OnError(reinterpret_cast<j_common_ptr>(&cinfo));
+  // Freed with the decompressor, also on the error path.
+  JSAMPLE* const cmykRow =
+      cmyk ? static_cast<JSAMPLE*>((*cinfo.mem->alloc_large)(reinterpret_cast<j_common_ptr>(&cinfo),
+                                                             JPOOL_IMAGE, std::size_t(width) * 4))
+           : nullptr;
+
+  const bool adobeInverted = cinfo.saw_Adobe_marker;
+  while (cinfo.output_scanline < cinfo.output_height) {
+    const int y = int(cinfo.output_scanline);
+    std::uint8_t* row = dib.Bits + std::int64_t(height - 1 - y) * dib.BytesPerRow;
+    JSAMPROW target = cmyk ? cmykRow : row;
+    jpeg_read_scanlines(&cinfo, &target, 1);
+    if (cmyk)
+      CmykToBgr(cmykRow, row, cinfo.output_width, adobeInverted);
+    progress.rows(y + 1, height);
+  }
+
+  int orientation = 1;
+  for (jpeg_saved_marker_ptr m = cinfo.marker_list; m; m = m->next) {
+    if (m->marker == JPEG_APP0 + 1) {
+      orientation = ExifOrientation(Bytes(m->data, m->data_length));
+      if (orientation != 1)
+        break;
+    }
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+
+  if (!ApplyOrientation(&dib, orientation)) {
+    deldib(&dib);
+    return false;
+  }
+  if (fullWidth && orientation >= 5)
+    std::swap(*fullWidth, *fullHeight);
+  *out = dib;
+  return true;
+}
+
+}  // namespace
+
+bool IsJpeg(Bytes file) {
+  return file.size() >= 3 && file[0] == 0xFF && file[1] == 0xD8 && file[2] == 0xFF;
+}
+
+bool DecodeJpeg(Bytes file, DibHandle* out, ProgressReporter& progress) {
+  return Decode(file, Request{}, out, progress, nullptr, nullptr);
+}
+
+bool DecodeJpegReduced(Bytes file, int boxWidth, int boxHeight, DibHandle* out,
+                       ProgressReporter& progress, int* fullWidth, int* fullHeight) {
+  return Decode(file, Request{std::max(boxWidth, 1), std::max(boxHeight, 1)}, out, progress,
+                fullWidth, fullHeight);
+}
+
 }  // namespace imagora::detail

@@ -1,9 +1,248 @@
-// Placeholder until the decoder lands.
+// TIFF through libtiff: the first page. Palette pictures of 1, 2, 4 or 8 bits
+// stay indexed; everything else libtiff can turn into RGBA (1 to 16 bits per
+// sample, greyscale, CMYK, YCbCr, the usual compressions) becomes 24-bit,
+// alpha composited over white. The Orientation tag turns it upright.
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <vector>
+
 #include "imagora/detail/decoders.h"
+#include "imagora/detail/dib_builder.h"
+#include "imagora/detail/orientation.h"
 
 namespace imagora::detail {
 
-bool IsTiff(Bytes) { return false; }
-bool DecodeTiff(Bytes, DibHandle*, ProgressReporter&) { return false; }
+namespace {
+
+struct Source {
+  Bytes file;
+  toff_t at = 0;
+};
+
+tsize_t Read(thandle_t h, tdata_t data, tsize_t size) {
+  auto* src = static_cast<Source*>(h);
+  if (size < 0 || src->at >= src->file.size())
+    return 0;
+  const std::size_t n = std::min<std::size_t>(std::size_t(size), src->file.size() - src->at);
+  std::memcpy(data, src->file.data() + src->at, n);
+  src->at += n;
+  return tsize_t(n);
+}
+tsize_t Write(thandle_t, tdata_t, tsize_t) {
+  return 0;
+}
+toff_t Seek(thandle_t h, toff_t offset, int whence) {
+  auto* src = static_cast<Source*>(h);
+  toff_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? src->at : src->file.size();
+  src->at = base + offset;
+  return src->at;
+}
+int Close(thandle_t) {
+  return 0;
+}
+toff_t Size(thandle_t h) {
+  return static_cast<Source*>(h)->file.size();
+}
+int Map(thandle_t, tdata_t*, toff_t*) {
+  return 0;
+}
+void Unmap(thandle_t, tdata_t, toff_t) {}
+
+int Silently(TIFF*, void*, const char*, const char*, va_list) {
+  return 1;
+}
+
+// libtiff reports damage it works around (tag data past the end of a cut
+// file, say) as errors but carries on; any such error fails the picture.
+int NoteError(TIFF*, void* failed, const char*, const char*, va_list) {
+  *static_cast<bool*>(failed) = true;
+  return 1;
+}
+
+// Whether the first directory and all the tag data it points to lie inside
+// the file. libtiff drops tags whose data is cut off and goes on with a
+// different picture (a palette picture without its map turns grey), so a cut
+// file is caught here.
+bool DirectoryFits(Bytes file) {
+  ByteReader in(file);
+  const bool little = in.u16le() == 0x4949;
+  const auto u16 = [&] { return little ? in.u16le() : in.u16be(); };
+  const auto u32 = [&] { return little ? in.u32le() : in.u32be(); };
+  const auto u64 = [&] {
+    const std::uint64_t a = u32(), b = u32();
+    return little ? a | b << 32 : a << 32 | b;
+  };
+  const bool big = u16() == 43;
+  std::uint64_t directory;
+  if (big) {
+    u16(), u16();
+    directory = u64();
+  } else {
+    directory = u32();
+  }
+  if (!in.ok() || directory >= file.size())
+    return false;
+  in.seek(std::size_t(directory));
+  const std::uint64_t entries = big ? u64() : u16();
+  const std::uint64_t inlineBytes = big ? 8 : 4;
+  for (std::uint64_t i = 0; i < entries && in.ok(); ++i) {
+    u16();  // tag
+    const std::uint16_t type = u16();
+    const std::uint64_t count = big ? u64() : u32();
+    const std::uint64_t offset = big ? u64() : u32();
+    static const std::uint8_t kTypeSize[] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4,
+                                             8, 4, 8, 4, 0, 0, 8, 8, 8};
+    const std::uint64_t size = type < std::size(kTypeSize) ? kTypeSize[type] : 0;
+    if (size == 0 || count > file.size())
+      continue;  // unknown type: libtiff skips it too
+    if (size * count > inlineBytes && (offset > file.size() || size * count > file.size() - offset))
+      return false;
+  }
+  return in.ok();
+}
+
+struct TiffCloser {
+  void operator()(TIFF* tif) const { TIFFClose(tif); }
+};
+
+// Stripped palette pictures, read scanline by scanline into an indexed DIB.
+bool DecodePalette(TIFF* tif, int width, int height, int bitsPerSample, DibBuilder& dib,
+                   ProgressReporter& progress) {
+  std::uint16_t *red, *green, *blue;
+  if (!TIFFGetField(tif, TIFFTAG_COLORMAP, &red, &green, &blue))
+    return false;
+  const int dibBits = bitsPerSample == 1 ? 1 : bitsPerSample <= 4 ? 4 : 8;
+  if (!dib.create(width, height, dibBits))
+    return false;
+  const int colours = 1 << bitsPerSample;
+  // Old writers store 8-bit values in the 16-bit map.
+  bool eightBit = true;
+  for (int i = 0; i < colours; ++i)
+    if (red[i] > 255 || green[i] > 255 || blue[i] > 255)
+      eightBit = false;
+  const auto scale = [&](std::uint16_t v) { return std::uint8_t(eightBit ? v : v / 257); };
+  for (int i = 0; i < colours; ++i)
+    dib.setColor(i, scale(red[i]), scale(green[i]), scale(blue[i]));
+  dib.setColorCount(colours);
+
+  const tmsize_t lineBytes = TIFFScanlineSize(tif);
+  if (lineBytes <= 0 || std::int64_t(lineBytes) * 8 < std::int64_t(width) * bitsPerSample)
+    return false;
+  std::vector<std::uint8_t> line(static_cast<std::size_t>(lineBytes));
+  for (int y = 0; y < height; ++y) {
+    if (TIFFReadScanline(tif, line.data(), std::uint32_t(y), 0) < 0)
+      return false;
+    std::uint8_t* row = dib.row(y);
+    if (bitsPerSample == dibBits) {
+      std::memcpy(row, line.data(), std::size_t(std::min<std::int64_t>(lineBytes, dib.rowBytes())));
+    } else {  // 2-bit indexes into nibbles
+      for (int x = 0; x < width; ++x)
+        dib.putIndex(row, x, line[std::size_t(x / 4)] >> (6 - 2 * (x % 4)) & 3);
+    }
+    progress.rows(y + 1, height);
+  }
+  return true;
+}
+
+bool DecodeRgba(TIFF* tif, int width, int height, DibBuilder& dib, ProgressReporter& progress) {
+  char message[1024];
+  if (!TIFFRGBAImageOK(tif, message))
+    return false;
+  TIFFRGBAImage image;
+  if (!TIFFRGBAImageBegin(&image, tif, 1, message))
+    return false;
+  // Stored order, top row first: the orientation is applied afterwards, with
+  // the rotations that libtiff itself does not do.
+  image.req_orientation = image.orientation;
+  std::vector<std::uint32_t> raster;
+  bool ok = dib.create(width, height, 24);
+  if (ok) {
+    raster.resize(std::size_t(width) * std::size_t(height));
+    ok = TIFFRGBAImageGet(&image, raster.data(), std::uint32_t(width), std::uint32_t(height)) != 0;
+  }
+  TIFFRGBAImageEnd(&image);
+  if (!ok)
+    return false;
+  progress.report(90);
+  for (int y = 0; y < height; ++y) {
+    const std::uint32_t* in = raster.data() + std::size_t(y) * std::size_t(width);
+    std::uint8_t* row = dib.row(y);
+    // libtiff delivers colours premultiplied by alpha: over white, each
+    // channel gains what the alpha leaves uncovered.
+    for (int x = 0; x < width; ++x) {
+      const int uncovered = 255 - int(TIFFGetA(in[x]));
+      const auto over = [uncovered](std::uint32_t c) {
+        return std::uint8_t(std::min(255, int(c) + uncovered));
+      };
+      DibBuilder::putRgb(row, x, over(TIFFGetR(in[x])), over(TIFFGetG(in[x])),
+                         over(TIFFGetB(in[x])));
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsTiff(Bytes file) {
+  static const std::uint8_t kLittle[] = {'I', 'I', 42, 0}, kBig[] = {'M', 'M', 0, 42};
+  static const std::uint8_t kBigLittle[] = {'I', 'I', 43, 0}, kBigBig[] = {'M', 'M', 0, 43};
+  if (file.size() < 8)
+    return false;
+  for (const std::uint8_t* magic : {kLittle, kBig, kBigLittle, kBigBig})
+    if (std::memcmp(file.data(), magic, 4) == 0)
+      return true;
+  return false;
+}
+
+bool DecodeTiff(Bytes file, DibHandle* out, ProgressReporter& progress) {
+  if (!DirectoryFits(file))
+    return false;
+  Source source{file, 0};
+  std::unique_ptr<TIFFOpenOptions, decltype(&TIFFOpenOptionsFree)> options(TIFFOpenOptionsAlloc(),
+                                                                           TIFFOpenOptionsFree);
+  bool failed = false;
+  TIFFOpenOptionsSetErrorHandlerExtR(options.get(), NoteError, &failed);
+  TIFFOpenOptionsSetWarningHandlerExtR(options.get(), Silently, nullptr);
+  std::unique_ptr<TIFF, TiffCloser> tif(TIFFClientOpenExt(
+      "memory", "rm", &source, Read, Write, Seek, Close, Size, Map, Unmap, options.get()));
+  if (!tif)
+    return false;
+
+  std::uint32_t width = 0, height = 0;
+  std::uint16_t bitsPerSample = 1, samples = 1, photometric = 0, planar = PLANARCONFIG_CONTIG;
+  std::uint16_t orientation = ORIENTATION_TOPLEFT;
+  TIFFGetField(tif.get(), TIFFTAG_IMAGEWIDTH, &width);
+  TIFFGetField(tif.get(), TIFFTAG_IMAGELENGTH, &height);
+  TIFFGetFieldDefaulted(tif.get(), TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
+  TIFFGetFieldDefaulted(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
+  TIFFGetFieldDefaulted(tif.get(), TIFFTAG_PLANARCONFIG, &planar);
+  TIFFGetFieldDefaulted(tif.get(), TIFFTAG_ORIENTATION, &orientation);
+  TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric);
+  if (width == 0 || height == 0 || std::uint64_t(width) * height > kMaxPixels)
+    return false;
+
+  DibBuilder dib;
+  const bool indexed =
+      photometric == PHOTOMETRIC_PALETTE && samples == 1 && !TIFFIsTiled(tif.get()) &&
+      planar == PLANARCONFIG_CONTIG &&
+      (bitsPerSample == 1 || bitsPerSample == 2 || bitsPerSample == 4 || bitsPerSample == 8);
+  const bool decoded =
+      indexed ? DecodePalette(tif.get(), int(width), int(height), bitsPerSample, dib, progress)
+              : DecodeRgba(tif.get(), int(width), int(height), dib, progress);
+  if (!decoded || failed)
+    return false;
+  DibHandle picture;
+  dib.finish(&picture);
+  if (!ApplyOrientation(&picture, orientation)) {
+    deldib(&picture);
+    return false;
+  }
+  *out = picture;
+  return true;
+}
 
 }  // namespace imagora::detail

@@ -57,7 +57,8 @@ RgbImage ReadPnm(const std::string& path) {
       return number();
     if (maxval < 256)
       return at < data.size() ? static_cast<unsigned char>(data[at++]) : 0;
-    const long hi = static_cast<unsigned char>(data[at]), lo = static_cast<unsigned char>(data[at + 1]);
+    const long hi = static_cast<unsigned char>(data[at]),
+               lo = static_cast<unsigned char>(data[at + 1]);
     at += 2;
     return hi << 8 | lo;
   };
@@ -67,7 +68,8 @@ RgbImage ReadPnm(const std::string& path) {
       Rgb& p = img.pixels[std::size_t(y) * std::size_t(img.width) + std::size_t(x)];
       if (kind == '4') {
         const std::size_t rowBytes = std::size_t(img.width + 7) / 8;
-        const unsigned char byte = static_cast<unsigned char>(data[at + std::size_t(y) * rowBytes + std::size_t(x / 8)]);
+        const unsigned char byte =
+            static_cast<unsigned char>(data[at + std::size_t(y) * rowBytes + std::size_t(x / 8)]);
         const std::uint8_t v = (byte >> (7 - x % 8) & 1) ? 0 : 255;
         p = {v, v, v};
       } else if (kind == '1') {
@@ -95,7 +97,8 @@ RgbImage FromDib(const DibHandle& dib) {
   img.height = h.biHeight;
   img.pixels.resize(std::size_t(img.width) * std::size_t(img.height));
   for (int y = 0; y < img.height; ++y) {
-    const std::uint8_t* row = dib.Bits + std::size_t(img.height - 1 - y) * std::size_t(dib.BytesPerRow);
+    const std::uint8_t* row =
+        dib.Bits + std::size_t(img.height - 1 - y) * std::size_t(dib.BytesPerRow);
     for (int x = 0; x < img.width; ++x) {
       Rgb& p = img.pixels[std::size_t(y) * std::size_t(img.width) + std::size_t(x)];
       if (h.biBitCount == 24) {

@@ -22,7 +22,9 @@ struct Rgb {
 struct RgbImage {
   int width = 0, height = 0;
   std::vector<Rgb> pixels;
-  Rgb at(int x, int y) const { return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)]; }
+  Rgb at(int x, int y) const {
+    return pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+  }
 };
 
 // Runs a shell command; its exit status (stderr is kept in the test log).

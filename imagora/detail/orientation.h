@@ -1,0 +1,17 @@
+#pragma once
+
+#include "imagora/detail/byte_reader.h"
+#include "imagora/dib.h"
+
+namespace imagora::detail {
+
+// Turns a decoded picture upright according to its EXIF/TIFF orientation
+// (1 to 8; 1 and unknown values leave it as it is). False when the turned
+// copy could not be made; the picture is then unchanged.
+bool ApplyOrientation(DibHandle* dib, int orientation);
+
+// The orientation in a JPEG's APP1 Exif payload (starting with "Exif\0\0");
+// 1 when there is none.
+int ExifOrientation(Bytes app1);
+
+}  // namespace imagora::detail

@@ -1,0 +1,105 @@
+// JPEG encoding through libjpeg-turbo, straight from the DIB's rows.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+
+// clang-format off
+#include <jpeglib.h>
+// clang-format on
+
+#include "imagora/imagora.h"
+
+namespace imagora {
+
+namespace {
+
+int jpegQuality = 75;
+
+struct ErrorManager {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+};
+
+[[noreturn]] void OnError(j_common_ptr cinfo) {
+  std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+// The whole JPEG in memory (freed by the caller with free), or null.
+// Kept free of objects with destructors: errors leave by longjmp.
+unsigned char* Encode(const DibHandle* picture, unsigned long* size) {
+  jpeg_compress_struct cinfo;
+  ErrorManager err;
+  cinfo.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = OnError;
+  unsigned char* buffer = nullptr;
+  *size = 0;
+  if (setjmp(err.jump)) {
+    jpeg_destroy_compress(&cinfo);
+    std::free(buffer);
+    return nullptr;
+  }
+  jpeg_create_compress(&cinfo);
+  jpeg_mem_dest(&cinfo, &buffer, size);
+  const BitmapInfoHeader& h = picture->Info->bmiHeader;
+  cinfo.image_width = JDIMENSION(h.biWidth);
+  cinfo.image_height = JDIMENSION(h.biHeight);
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_EXT_BGR;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, jpegQuality, TRUE);
+  jpeg_start_compress(&cinfo, TRUE);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    // DIB rows are stored bottom-up.
+    JSAMPROW row = picture->Bits +
+                   std::int64_t(h.biHeight - 1 - int(cinfo.next_scanline)) * picture->BytesPerRow;
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  return buffer;
+}
+
+bool WriteAll(int fd, const unsigned char* data, unsigned long size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      return false;
+    data += n;
+    size -= static_cast<unsigned long>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+void SetJPEGQual(int quality) {
+  jpegQuality = std::clamp(quality, 1, 100);
+}
+
+int SaveDib(const DibHandle* picture, const char* fileName, int format, int /*option*/) {
+  if (format != kFormatJpeg || !picture || !picture->Bits ||
+      picture->Info->bmiHeader.biBitCount != 24)
+    return 0;
+  unsigned long size = 0;
+  unsigned char* jpeg = Encode(picture, &size);
+  if (!jpeg)
+    return 0;
+  // Never through a symbolic link: the export writes into a shared folder.
+  const int fd = ::open(fileName, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+  bool ok = fd >= 0 && WriteAll(fd, jpeg, size);
+  if (fd >= 0 && ::close(fd) != 0)
+    ok = false;
+  std::free(jpeg);
+  if (!ok && fd >= 0)
+    ::unlink(fileName);
+  return ok ? 1 : 0;
+}
+
+}  // namespace imagora

@@ -1,0 +1,286 @@
+// JPEG, PNG, GIF and TIFF: each made by ImageMagick or netpbm from the test
+// pattern, decoded by OpenDib and compared with the tools' own reading.
+#include <gtest/gtest.h>
+
+#include "tests/imagora/picture_oracle.h"
+#include "tests/support/temp_dir.h"
+
+namespace imagora {
+namespace {
+
+using testing::Decode;
+using testing::ReadPnm;
+using testing::SamePicture;
+using testing::Shell;
+
+struct FormatCase {
+  const char* name;
+  const char* file;  // made in the test folder from pattern.ppm
+  const char* make;
+  const char* reference;  // writes ref.pnm from the file
+  int bits;               // the depth OpenDib must deliver
+  int tolerance;
+};
+
+void PrintTo(const FormatCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class LibraryFormat : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(LibraryFormat, DecodesLikeAnIndependentReader) {
+  const FormatCase& c = GetParam();
+  lumaret::testing::TempDir dir;
+  testing::WritePattern(dir / "pattern.ppm", 37, 23);
+  const std::string cd = "cd '" + dir.path().string() + "' && ";
+  // The pattern has five colours; rich.ppm, blurred, has hundreds.
+  ASSERT_EQ(Shell(cd + "convert pattern.ppm -blur 0x1.5 rich.ppm"), 0);
+  ASSERT_EQ(Shell(cd + c.make), 0) << c.make;
+  ASSERT_EQ(Shell(cd + c.reference), 0) << c.reference;
+  int bits = 0;
+  const testing::RgbImage got = Decode(dir / c.file, &bits);
+  EXPECT_EQ(bits, c.bits);
+  EXPECT_TRUE(SamePicture(got, ReadPnm(dir / "ref.pnm"), c.tolerance));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Jpeg, LibraryFormat,
+    ::testing::Values(FormatCase{"Baseline", "a.jpg", "convert pattern.ppm -quality 90 a.jpg",
+                                 "djpeg -pnm a.jpg > ref.pnm", 24, 0},
+                      FormatCase{"Progressive", "a.jpg",
+                                 "convert pattern.ppm -interlace Plane a.jpg",
+                                 "djpeg -pnm a.jpg > ref.pnm", 24, 0},
+                      FormatCase{"Grey", "a.jpg", "convert pattern.ppm -colorspace Gray a.jpg",
+                                 "djpeg -pnm a.jpg | ppmtoppm > ref.pnm", 24, 0},
+                      FormatCase{"Cmyk", "a.jpg", "convert pattern.ppm -colorspace CMYK a.jpg",
+                                 "convert a.jpg -colorspace sRGB ppm:ref.pnm", 24, 2},
+                      FormatCase{"NamedPng", "a.png", "cjpeg -quality 80 pattern.ppm > a.png",
+                                 "djpeg -pnm a.png > ref.pnm", 24, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    Png, LibraryFormat,
+    ::testing::Values(
+        FormatCase{"Rgb8", "a.png", "convert pattern.ppm PNG24:a.png", "pngtopam a.png > ref.pnm",
+                   24, 0},
+        FormatCase{"Rgb16", "a.png", "convert pattern.ppm -depth 16 PNG48:a.png",
+                   "pngtopam a.png > ref.pnm", 24, 0},
+        FormatCase{"Palette8", "a.png", "pnmquant 200 rich.ppm | pnmtopng > a.png",
+                   "pngtopam a.png > ref.pnm", 8, 0},
+        FormatCase{"Palette4", "a.png", "pnmquant 9 pattern.ppm | pnmtopng > a.png",
+                   "pngtopam a.png > ref.pnm", 4, 0},
+        FormatCase{"Palette2Bit", "a.png", "pnmquant 4 pattern.ppm | pnmtopng > a.png",
+                   "pngtopam a.png > ref.pnm", 4, 0},
+        FormatCase{"Palette1Bit", "a.png", "pnmquant 2 pattern.ppm | pnmtopng > a.png",
+                   "pngtopam a.png > ref.pnm", 1, 0},
+        FormatCase{"Grey1", "a.png", "ppmtopgm pattern.ppm | pgmtopbm | pnmtopng > a.png",
+                   "pngtopam a.png | pamtopnm | ppmtoppm > ref.pnm", 24, 0},
+        FormatCase{"Grey4", "a.png", "ppmtopgm pattern.ppm | pnmdepth 15 | pnmtopng > a.png",
+                   "pngtopam a.png | ppmtoppm > ref.pnm", 24, 0},
+        FormatCase{"Grey16", "a.png", "ppmtopgm pattern.ppm | pnmdepth 65535 | pnmtopng > a.png",
+                   "pngtopam a.png | pnmdepth 255 | ppmtoppm > ref.pnm", 24, 1},
+        FormatCase{"Interlaced", "a.png", "pnmtopng -force -interlace rich.ppm > a.png",
+                   "pngtopam a.png > ref.pnm", 24, 0},
+        FormatCase{"AlphaOverWhite", "a.png",
+                   "convert pattern.ppm -alpha set -channel A -fx '(i%4)/3' +channel PNG32:a.png",
+                   "convert a.png -background white -flatten ppm:ref.pnm", 24, 1},
+        FormatCase{"GreyAlphaInterlaced", "a.png",
+                   "convert pattern.ppm -colorspace Gray -alpha set -channel A -fx 'j%2' +channel "
+                   "-interlace PNG a.png",
+                   "convert a.png -background white -flatten ppm:ref.pnm", 24, 1},
+        FormatCase{"NamedJpg", "a.jpg", "pnmtopng -force pattern.ppm > a.jpg",
+                   "pngtopam a.jpg > ref.pnm", 24, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    Gif, LibraryFormat,
+    ::testing::Values(FormatCase{"Colours256", "a.gif", "pnmquant 256 rich.ppm | pamtogif > a.gif",
+                                 "giftopnm a.gif > ref.pnm", 8, 0},
+                      FormatCase{"Colours16", "a.gif", "pnmquant 16 pattern.ppm | pamtogif > a.gif",
+                                 "giftopnm a.gif > ref.pnm", 4, 0},
+                      FormatCase{"Colours2", "a.gif", "pnmquant 2 pattern.ppm | pamtogif > a.gif",
+                                 "giftopnm a.gif > ref.pnm", 1, 0},
+                      FormatCase{"Interlaced", "a.gif",
+                                 "pnmquant 64 rich.ppm | pamtogif -interlace > a.gif",
+                                 "giftopnm a.gif > ref.pnm", 8, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    Tiff, LibraryFormat,
+    ::testing::Values(
+        FormatCase{"RgbLzw", "a.tif", "convert pattern.ppm -compress LZW a.tif",
+                   "tifftopnm a.tif > ref.pnm", 24, 0},
+        FormatCase{"RgbDeflateTiled", "a.tif",
+                   "convert pattern.ppm -compress Zip -define tiff:tile-geometry=16x16 a.tif",
+                   "tifftopnm a.tif > ref.pnm", 24, 0},
+        FormatCase{"Rgb16", "a.tif", "convert pattern.ppm -depth 16 a.tif",
+                   "tifftopnm a.tif | pnmdepth 255 > ref.pnm", 24, 1},
+        FormatCase{"Grey8", "a.tif", "convert pattern.ppm -colorspace Gray a.tif",
+                   "tifftopnm a.tif | ppmtoppm > ref.pnm", 24, 0},
+        FormatCase{"Bilevel", "a.tif", "convert pattern.ppm -type Bilevel -compress Group4 a.tif",
+                   "tifftopnm a.tif | ppmtoppm > ref.pnm", 24, 0},
+        FormatCase{"Palette8", "a.tif", "pnmquant 100 rich.ppm | pnmtotiff > a.tif",
+                   "tifftopnm a.tif > ref.pnm", 8, 0},
+        FormatCase{"Palette4", "a.tif", "pnmquant 12 rich.ppm | pnmtotiff -indexbits=4 > a.tif",
+                   "tifftopnm a.tif > ref.pnm", 4, 0},
+        FormatCase{"Cmyk", "a.tif", "convert pattern.ppm -colorspace CMYK a.tif",
+                   "tifftopnm a.tif > ref.pnm", 24, 1},
+        FormatCase{"AlphaOverWhite", "a.tif",
+                   "convert pattern.ppm -alpha set -channel A -fx '(i%4)/3' +channel a.tif",
+                   "convert a.tif -background white -flatten ppm:ref.pnm", 24, 1},
+        FormatCase{"RotatedByItsTag", "a.tif", "convert pattern.ppm -orient RightTop a.tif",
+                   "convert a.tif -auto-orient ppm:ref.pnm", 24, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A JPEG with an Exif block that carries only the orientation.
+std::string WithOrientation(const std::string& jpeg, int orientation) {
+  std::string tiff = std::string("MM\0\x2A\0\0\0\x08", 8);
+  tiff += std::string("\0\x01", 2);                    // one entry
+  tiff += std::string("\x01\x12\0\x03\0\0\0\x01", 8);  // Orientation, SHORT, 1
+  tiff += std::string("\0", 1) + char(orientation) + std::string("\0\0", 2);
+  tiff += std::string(4, '\0');  // no next IFD
+  const std::string payload = std::string("Exif\0\0", 6) + tiff;
+  const std::size_t length = payload.size() + 2;
+  const std::string app1 =
+      std::string("\xFF\xE1", 2) + char(length >> 8) + char(length & 0xFF) + payload;
+  return jpeg.substr(0, 2) + app1 + jpeg.substr(2);
+}
+
+class JpegOrientation : public ::testing::TestWithParam<int> {};
+
+TEST_P(JpegOrientation, ShowsThePictureUpright) {
+  lumaret::testing::TempDir dir;
+  testing::WritePattern(dir / "pattern.ppm", 37, 23);
+  ASSERT_EQ(Shell("cjpeg -quality 95 '" + dir / "pattern.ppm" + "' > '" + dir / "plain.jpg" + "'"),
+            0);
+  lumaret::testing::WriteBytes(
+      dir / "a.jpg", WithOrientation(lumaret::testing::ReadBytes(dir / "plain.jpg"), GetParam()));
+  ASSERT_EQ(Shell("convert '" + dir / "a.jpg" + "' -auto-orient ppm:'" + dir / "ref.pnm" + "'"), 0);
+  const testing::RgbImage got = Decode(dir / "a.jpg");
+  EXPECT_EQ(got.width, GetParam() >= 5 ? 23 : 37);
+  EXPECT_TRUE(SamePicture(got, ReadPnm(dir / "ref.pnm"), 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(AllEight, JpegOrientation, ::testing::Range(1, 9));
+
+class RecordingProgress : public lumaret::ProgressSink {
+ public:
+  void progress(int percent) override { seen.push_back(percent); }
+  std::vector<int> seen;
+};
+
+TEST(OpenDib, ReportsProgressFromStartToEndAsJpegRowsAreDecoded) {
+  lumaret::testing::TempDir dir;
+  testing::WritePattern(dir / "pattern.ppm", 64, 400);
+  ASSERT_EQ(Shell("cjpeg '" + dir / "pattern.ppm" + "' > '" + dir / "a.jpg" + "'"), 0);
+  RecordingProgress progress;
+  DibHandle dib;
+  OpenDib(&dib, (dir / "a.jpg").c_str(), -1, &progress);
+  ASSERT_NE(dib.Bits, nullptr);
+  deldib(&dib);
+  ASSERT_GE(progress.seen.size(), 10u);
+  EXPECT_EQ(progress.seen.front(), 0);
+  EXPECT_EQ(progress.seen.back(), 100);
+  EXPECT_TRUE(std::is_sorted(progress.seen.begin(), progress.seen.end()));
+
+  progress.seen.clear();
+  OpenDib(&dib, (dir / "missing.jpg").c_str(), -1, &progress);  // failures report too
+  EXPECT_EQ(dib.Bits, nullptr);
+  EXPECT_EQ(progress.seen, (std::vector<int>{0, 100}));
+}
+
+TEST(OpenDibReduced, DecodesAJpegAtTheSmallestScaleCoveringTheBox) {
+  lumaret::testing::TempDir dir;
+  testing::WritePattern(dir / "pattern.ppm", 640, 480);
+  ASSERT_EQ(Shell("cjpeg '" + dir / "pattern.ppm" + "' > '" + dir / "a.jpg" + "'"), 0);
+  ASSERT_EQ(Shell("djpeg -scale 1/8 -pnm '" + dir / "a.jpg" + "' > '" + dir / "ref.pnm" + "'"), 0);
+  DibHandle dib;
+  int fullWidth, fullHeight;
+  OpenDibReduced(&dib, (dir / "a.jpg").c_str(), 80, 80, nullptr, &fullWidth, &fullHeight);
+  EXPECT_EQ(fullWidth, 640);
+  EXPECT_EQ(fullHeight, 480);
+  const testing::RgbImage got = testing::FromDib(dib);
+  deldib(&dib);
+  EXPECT_EQ(got.width, 80);
+  EXPECT_EQ(got.height, 60);
+  EXPECT_TRUE(SamePicture(got, ReadPnm(dir / "ref.pnm"), 0));
+
+  // A picture smaller than the box stays whole; other formats decode in full.
+  testing::WritePattern(dir / "small.ppm", 50, 30);
+  ASSERT_EQ(Shell("cjpeg '" + dir / "small.ppm" + "' > '" + dir / "small.jpg" + "'"), 0);
+  ASSERT_EQ(Shell("pnmtopng '" + dir / "pattern.ppm" + "' > '" + dir / "big.png" + "'"), 0);
+  for (const auto& [file, w, h] : {std::tuple{"small.jpg", 50, 30}, {"big.png", 640, 480}}) {
+    OpenDibReduced(&dib, (dir / file).c_str(), 80, 80, nullptr, &fullWidth, &fullHeight);
+    ASSERT_NE(dib.Bits, nullptr) << file;
+    EXPECT_EQ(dib.Info->bmiHeader.biWidth, w) << file;
+    EXPECT_EQ(fullWidth, w);
+    EXPECT_EQ(fullHeight, h);
+    deldib(&dib);
+  }
+  OpenDibReduced(&dib, (dir / "none.jpg").c_str(), 80, 80, nullptr, &fullWidth, &fullHeight);
+  EXPECT_EQ(dib.Bits, nullptr);
+  EXPECT_EQ(fullWidth, 0);
+}
+
+TEST(OpenDibReduced, ReportsTheUprightFullSizeOfARotatedJpeg) {
+  lumaret::testing::TempDir dir;
+  testing::WritePattern(dir / "pattern.ppm", 640, 480);
+  ASSERT_EQ(Shell("cjpeg '" + dir / "pattern.ppm" + "' > '" + dir / "plain.jpg" + "'"), 0);
+  lumaret::testing::WriteBytes(dir / "a.jpg",
+                               WithOrientation(lumaret::testing::ReadBytes(dir / "plain.jpg"), 6));
+  DibHandle dib;
+  int fullWidth, fullHeight;
+  OpenDibReduced(&dib, (dir / "a.jpg").c_str(), 80, 80, nullptr, &fullWidth, &fullHeight);
+  ASSERT_NE(dib.Bits, nullptr);
+  EXPECT_EQ(fullWidth, 480);
+  EXPECT_EQ(fullHeight, 640);
+  EXPECT_EQ(dib.Info->bmiHeader.biWidth, 60);
+  deldib(&dib);
+}
+
+class DamagedLibraryFormat : public ::testing::TestWithParam<const char*> {};
+
+// Every format cut short at many lengths gives no picture, and no sanitizer
+// report.
+TEST_P(DamagedLibraryFormat, TruncatedFilesGiveNoPicture) {
+  lumaret::testing::TempDir dir;
+  testing::WritePattern(dir / "pattern.ppm", 37, 23);
+  const std::string cd = "cd '" + dir.path().string() + "' && ";
+  ASSERT_EQ(Shell(cd + GetParam()), 0);
+  const std::string good = lumaret::testing::ReadBytes(dir / "good");
+  ASSERT_FALSE(Decode(dir / "good").pixels.empty());
+  for (std::size_t length = 0; length + 1 < good.size(); length += 1 + length / 8) {
+    lumaret::testing::WriteBytes(dir / "cut", good.substr(0, length));
+    EXPECT_TRUE(Decode(dir / "cut").pixels.empty()) << "cut at " << length << " of " << good.size();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, DamagedLibraryFormat,
+                         ::testing::Values("cjpeg pattern.ppm > good",
+                                           "cjpeg -progressive pattern.ppm > good",
+                                           "pnmtopng pattern.ppm > good",
+                                           "pnmtopng -interlace pattern.ppm > good",
+                                           "pnmquant 16 pattern.ppm | pamtogif > good",
+                                           "convert pattern.ppm -compress LZW tiff:good",
+                                           "pnmquant 100 pattern.ppm | pnmtotiff > good"));
+
+TEST(OpenDib, RefusesHeadersClaimingMoreThan2To28Pixels) {
+  lumaret::testing::TempDir dir;
+  testing::WritePattern(dir / "pattern.ppm", 16, 16);
+  ASSERT_EQ(Shell("cjpeg '" + dir / "pattern.ppm" + "' > '" + dir / "a.jpg" + "'"), 0);
+  std::string jpeg = lumaret::testing::ReadBytes(dir / "a.jpg");
+  const std::size_t sof = jpeg.find("\xFF\xC0");
+  ASSERT_NE(sof, std::string::npos);
+  jpeg.replace(sof + 5, 4, "\xFF\xFF\xFF\xFF");  // 65535 x 65535
+  lumaret::testing::WriteBytes(dir / "huge.jpg", jpeg);
+  EXPECT_TRUE(Decode(dir / "huge.jpg").pixels.empty());
+
+  lumaret::testing::WriteBytes(dir / "empty.png", "");
+  lumaret::testing::WriteBytes(dir / "text.tga", "just some words, not a picture\n");
+  EXPECT_TRUE(Decode(dir / "empty.png").pixels.empty());
+  EXPECT_TRUE(Decode(dir / "text.tga").pixels.empty());
+  EXPECT_TRUE(Decode(dir.path().string()).pixels.empty());
+}
+
+}  // namespace
+}  // namespace imagora

@@ -1,0 +1,170 @@
+// getpixel/setpixel, JPEG saving and halftoning.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <tuple>
+
+#include "tests/imagora/picture_oracle.h"
+#include "tests/support/file_size_limit.h"
+#include "tests/support/temp_dir.h"
+
+namespace imagora {
+namespace {
+
+class Pixels : public ::testing::TestWithParam<int> {};
+
+TEST_P(Pixels, RoundTripAtEveryPositionAndIgnoreTheOutside) {
+  const int bits = GetParam();
+  const std::uint32_t mask = bits == 24 ? 0xFFFFFF : (1u << bits) - 1;
+  DibHandle d;
+  newdib(&d, 13, 5, bits, nullptr, 0);
+  ASSERT_NE(d.Bits, nullptr);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 13; ++x)
+      setpixel(&d, x, y, std::uint32_t(x * 7 + y * 131 + 0x123456) & mask);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 13; ++x)
+      ASSERT_EQ(getpixel(&d, x, y), std::uint32_t(x * 7 + y * 131 + 0x123456) & mask)
+          << x << "," << y;
+  const std::vector<std::uint8_t> before(d.Bits, d.Bits + d.BytesPerRow * 5);
+  for (auto [x, y] : {std::pair{-1, 0}, {13, 0}, {0, -1}, {0, 5}, {1 << 30, 1}}) {
+    EXPECT_EQ(getpixel(&d, x, y), 0u);
+    setpixel(&d, x, y, mask);
+  }
+  EXPECT_EQ(std::vector<std::uint8_t>(d.Bits, d.Bits + d.BytesPerRow * 5), before);
+  deldib(&d);
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, Pixels, ::testing::Values(1, 4, 8, 24));
+
+TEST(Pixels, UseTheDibLayout) {
+  DibHandle d;
+  newdib(&d, 3, 2, 24, nullptr, 0);
+  setpixel(&d, 1, 1, 0x00332211);              // red 0x11 in the low byte
+  EXPECT_EQ(d.Bits[d.BytesPerRow + 3], 0x33);  // blue first in memory
+  EXPECT_EQ(d.Bits[d.BytesPerRow + 5], 0x11);
+  deldib(&d);
+  newdib(&d, 9, 1, 4, nullptr, 0);
+  setpixel(&d, 0, 0, 0xA);
+  setpixel(&d, 3, 0, 0x5);
+  EXPECT_EQ(d.Bits[0], 0xA0);
+  EXPECT_EQ(d.Bits[1], 0x05);
+  deldib(&d);
+  newdib(&d, 9, 1, 1, nullptr, 0);
+  setpixel(&d, 0, 0, 1);
+  setpixel(&d, 8, 0, 1);
+  EXPECT_EQ(d.Bits[0], 0x80);
+  EXPECT_EQ(d.Bits[1], 0x80);
+  deldib(&d);
+}
+
+// A 24-bit DIB of the test pattern, read from the PPM the tools also see.
+DibHandle PatternDib(const std::string& ppm) {
+  const testing::RgbImage img = testing::ReadPnm(ppm);
+  DibHandle d;
+  newdib(&d, img.width, img.height, 24, nullptr, 0);
+  for (int y = 0; y < img.height; ++y)
+    for (int x = 0; x < img.width; ++x) {
+      const testing::Rgb p = img.at(x, y);
+      setpixel(&d, x, img.height - 1 - y, p.r | p.g << 8 | p.b << 16);
+    }
+  return d;
+}
+
+TEST(SaveDib, WritesABaselineJpegAtTheQualitySet) {
+  lumaret::testing::TempDir dir;
+  testing::WritePattern(dir / "pattern.ppm", 64, 48);
+  DibHandle d = PatternDib(dir / "pattern.ppm");
+  SetJPEGQual(90);
+  ASSERT_EQ(SaveDib(&d, (dir / "a.jpg").c_str(), kFormatJpeg, 0), 1);
+  deldib(&d);
+
+  const std::string jpeg = lumaret::testing::ReadBytes(dir / "a.jpg");
+  EXPECT_NE(jpeg.find("\xFF\xC0"), std::string::npos);  // baseline frame
+  EXPECT_EQ(jpeg.find("\xFF\xC2"), std::string::npos);  // not progressive
+  ASSERT_EQ(testing::Shell("identify -format '%Q %w %h' '" + dir / "a.jpg" + "' > '" +
+                           dir / "q.txt" + "'"),
+            0);
+  EXPECT_EQ(lumaret::testing::ReadBytes(dir / "q.txt"), "90 64 48");
+  // The same encoder settings as libjpeg-turbo's own cjpeg at quality 90.
+  const std::string cd = "cd '" + dir.path().string() + "' && ";
+  ASSERT_EQ(testing::Shell(cd + "cjpeg -quality 90 pattern.ppm > ref.jpg && djpeg -pnm ref.jpg > "
+                                "ref.pnm && djpeg -pnm a.jpg > ours.pnm"),
+            0);
+  EXPECT_TRUE(testing::SamePicture(testing::ReadPnm(dir / "ours.pnm"),
+                                   testing::ReadPnm(dir / "ref.pnm"), 0));
+}
+
+TEST(SaveDib, ReturnsZeroAndLeavesNothingWhenItCannotWriteEverything) {
+  lumaret::testing::TempDir dir;
+  testing::WritePattern(dir / "pattern.ppm", 300, 200);
+  DibHandle d = PatternDib(dir / "pattern.ppm");
+  EXPECT_EQ(SaveDib(&d, (dir / "missing/a.jpg").c_str(), kFormatJpeg, 0), 0);
+  EXPECT_EQ(SaveDib(&d, (dir / "a.bmp").c_str(), 1, 0), 0);  // only JPEG is written
+
+  lumaret::testing::WriteBytes(dir / "real.jpg", "keep");
+  std::filesystem::create_symlink(dir / "real.jpg", dir / "link.jpg");
+  EXPECT_EQ(SaveDib(&d, (dir / "link.jpg").c_str(), kFormatJpeg, 0), 0);
+  EXPECT_EQ(lumaret::testing::ReadBytes(dir / "real.jpg"), "keep");
+  {
+    lumaret::testing::FileSizeLimit diskFull(1000);
+    EXPECT_EQ(SaveDib(&d, (dir / "full.jpg").c_str(), kFormatJpeg, 0), 0);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "full.jpg"));
+  deldib(&d);
+
+  DibHandle indexed;
+  newdib(&indexed, 4, 4, 8, nullptr, 0);
+  EXPECT_EQ(SaveDib(&indexed, (dir / "i.jpg").c_str(), kFormatJpeg, 0), 0);
+  deldib(&indexed);
+  DibHandle none{};
+  EXPECT_EQ(SaveDib(&none, (dir / "n.jpg").c_str(), kFormatJpeg, 0), 0);
+}
+
+TEST(Halftone, MapsToAFixedCubeAndKeepsTheAverageColour) {
+  DibHandle d;
+  newdib(&d, 32, 32, 24, nullptr, 0);
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x)
+      setpixel(&d, x, y, x < 16 ? 0x00FF0000u : 0x00808080u);  // pure blue | mid grey
+  DibHandle h;
+  DIBHalftoneDIB(&h, &d);
+  ASSERT_NE(h.Bits, nullptr);
+  EXPECT_EQ(h.Info->bmiHeader.biBitCount, 8);
+  EXPECT_EQ(h.HasPalette, 1);
+  EXPECT_NE(h.PaletteHandle, nullptr);
+  EXPECT_EQ(h.PalNumEntries, 216);
+
+  const testing::RgbImage img = testing::FromDib(h);
+  long sum[3] = {0, 0, 0};
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) {
+      const testing::Rgb p = img.at(x, y);
+      if (x < 16) {
+        ASSERT_EQ(p, (testing::Rgb{0, 0, 255}));  // cube corners stay exact
+      } else {
+        sum[0] += p.r, sum[1] += p.g, sum[2] += p.b;
+      }
+    }
+  for (long s : sum)
+    EXPECT_NEAR(double(s) / (16 * 32), 128.0, 6.0);
+  // Palette entries and colour table agree.
+  for (int i = 0; i < 216; ++i)
+    ASSERT_EQ(h.Palette[i].peRed, h.Info->bmiColors[i].rgbRed);
+  deldib(&h);
+
+  DIBHalftoneDIBXY(&h, &d, 8, 4);
+  ASSERT_NE(h.Bits, nullptr);
+  EXPECT_EQ(h.Info->bmiHeader.biWidth, 8);
+  EXPECT_EQ(h.Info->bmiHeader.biHeight, 4);
+  EXPECT_EQ(testing::FromDib(h).at(0, 0), (testing::Rgb{0, 0, 255}));
+  deldib(&h);
+  deldib(&d);
+
+  DibHandle none{};
+  DIBHalftoneDIB(&h, &none);
+  EXPECT_EQ(h.Bits, nullptr);
+}
+
+}  // namespace
+}  // namespace imagora
