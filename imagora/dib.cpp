@@ -9,8 +9,10 @@ namespace imagora {
 void newdib(DibHandle* out, int width, int height, int bitsPerPixel,
             const BitmapInfo* paletteSource, int paletteCount) {
   std::memset(out, 0, sizeof *out);
-  const bool depthOk =
-      bitsPerPixel == 1 || bitsPerPixel == 4 || bitsPerPixel == 8 || bitsPerPixel == 24;
+  // Decoders deliver 1, 4, 8 and 24 bits; 16 and 32 are accepted too, so that
+  // a picture of any depth can be copied.
+  const bool depthOk = bitsPerPixel == 1 || bitsPerPixel == 4 || bitsPerPixel == 8 ||
+                       bitsPerPixel == 16 || bitsPerPixel == 24 || bitsPerPixel == 32;
   if (!depthOk || width <= 0 || height <= 0 ||
       std::uint64_t(width) * std::uint64_t(height) > kMaxPixels)
     return;

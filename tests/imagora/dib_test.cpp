@@ -59,7 +59,7 @@ TEST(Dib, NewdibCopiesThePaletteAndRefusesBadSizes) {
   EXPECT_EQ(d.Info->bmiColors[1].rgbRed, 6);
   deldib(&d);
 
-  for (auto [w, h, bits] : {std::tuple{0, 5, 8}, {5, -1, 24}, {5, 5, 16}, {1 << 15, 1 << 14, 8}}) {
+  for (auto [w, h, bits] : {std::tuple{0, 5, 8}, {5, -1, 24}, {5, 5, 12}, {1 << 15, 1 << 14, 8}}) {
     newdib(&d, w, h, bits, nullptr, 0);
     EXPECT_EQ(d.Bits, nullptr) << w << "x" << h << "x" << bits;
     deldib(&d);

@@ -1,0 +1,52 @@
+#include "export/convert_to_24bit.h"
+
+#include "imagora/imagora.h"
+
+namespace lumaret {
+
+void ConvertTo24Bit(imagora::DibHandle& picture) {
+  if (!picture.Bits)
+    return;
+  const imagora::BitmapInfoHeader& h = picture.Info->bmiHeader;
+  const int bits = h.biBitCount;
+  if (bits != 1 && bits != 4 && bits != 8)
+    return;
+  imagora::DibHandle copy;
+  imagora::newdib(&copy, h.biWidth, h.biHeight, 24, nullptr, 0);
+  if (!copy.Bits)
+    return;
+
+  // The logical palette, or the colour table for pictures made without one.
+  // 1-bit pictures use it too: their first colour is not always black.
+  std::uint8_t red[256], green[256], blue[256];
+  for (int i = 0; i < (1 << bits); ++i) {
+    if (picture.HasPalette) {
+      red[i] = picture.Palette[i].peRed, green[i] = picture.Palette[i].peGreen,
+      blue[i] = picture.Palette[i].peBlue;
+    } else {
+      red[i] = picture.Info->bmiColors[i].rgbRed, green[i] = picture.Info->bmiColors[i].rgbGreen,
+      blue[i] = picture.Info->bmiColors[i].rgbBlue;
+    }
+  }
+
+  for (int y = 0; y < h.biHeight; ++y) {
+    const std::uint8_t* in = picture.Bits + std::int64_t(y) * picture.BytesPerRow;
+    std::uint8_t* out = copy.Bits + std::int64_t(y) * copy.BytesPerRow;
+    for (int x = 0; x < h.biWidth; ++x) {
+      unsigned index;
+      if (bits == 8)
+        index = in[x];
+      else if (bits == 4)
+        index = (x & 1) ? in[x / 2] & 0xFu : in[x / 2] >> 4u;
+      else
+        index = in[x / 8] >> (7 - x % 8) & 1u;
+      out[3 * x] = blue[index];
+      out[3 * x + 1] = green[index];
+      out[3 * x + 2] = red[index];
+    }
+  }
+  imagora::deldib(&picture);
+  picture = copy;
+}
+
+}  // namespace lumaret

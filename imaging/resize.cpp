@@ -1,0 +1,69 @@
+#include "imaging/resize.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "imagora/imagora.h"
+
+namespace lumaret {
+
+PictureSize ThumbnailSize(int width, int height) {
+  if (width <= 0 || height <= 0)
+    return {kThumbnailBox, kThumbnailBox};
+  std::int64_t w = kThumbnailBox;
+  std::int64_t h = std::int64_t(height) * kThumbnailBox / width;
+  if (h > kThumbnailBox) {
+    h = kThumbnailBox;
+    w = std::int64_t(width) * kThumbnailBox / height;
+  }
+  return {int(std::max<std::int64_t>(w, 1)), int(std::max<std::int64_t>(h, 1))};
+}
+
+imagora::DibHandle Resize(const imagora::DibHandle& source, int newWidth, int newHeight) {
+  imagora::DibHandle result{};
+  if (!source.Bits || newWidth <= 0 || newHeight <= 0)
+    return result;
+  const imagora::BitmapInfoHeader& h = source.Info->bmiHeader;
+  const int bits = h.biBitCount;
+  const int colours = bits <= 8 ? 1 << bits : 0;
+  imagora::newdib(&result, newWidth, newHeight, bits, source.Info, colours);
+  if (!result.Bits)
+    return result;
+
+  // Steps in 1/1024 pixel. 64-bit, so that very wide pictures cannot wrap
+  // into columns outside the source; for all others this is exactly the
+  // 32-bit arithmetic.
+  const std::uint64_t stepX = std::uint64_t(h.biWidth) * 1024 / std::uint64_t(newWidth);
+  const std::uint64_t stepY = std::uint64_t(h.biHeight) * 1024 / std::uint64_t(newHeight);
+
+  for (int y = 0; y < newHeight; ++y) {
+    const int sy = int(std::uint64_t(y) * stepY >> 10);
+    const std::uint8_t* in = source.Bits + std::int64_t(sy) * source.BytesPerRow;
+    std::uint8_t* out = result.Bits + std::int64_t(y) * result.BytesPerRow;
+    for (int x = 0; x < newWidth; ++x) {
+      const std::uint64_t sx = std::uint64_t(x) * stepX >> 10;
+      switch (bits) {
+        case 24:
+          std::memcpy(out + 3 * std::int64_t(x), in + 3 * sx, 3);
+          break;
+        case 8:
+          out[x] = in[sx];
+          break;
+        case 4: {
+          const std::uint8_t nibble = (sx & 1) ? in[sx / 2] & 0xF : in[sx / 2] >> 4;
+          out[x / 2] |= (x & 1) ? nibble : std::uint8_t(nibble << 4);
+          break;
+        }
+        case 1:
+          imagora::setpixel(&result, x, y, imagora::getpixel(&source, int(sx), sy));
+          break;
+        default:
+          break;
+      }
+    }
+  }
+  return result;
+}
+
+}  // namespace lumaret
