@@ -59,7 +59,9 @@ void OpenDibReduced(DibHandle* out, const char* fileName, int boxWidth, int boxH
     const Bytes bytes(reinterpret_cast<const std::uint8_t*>(file.bytes.data()), file.bytes.size());
     bool decoded;
     if (IsJpeg(bytes)) {
-      decoded = DecodeJpegReduced(bytes, boxWidth, boxHeight, out, progress, fullWidth, fullHeight);
+      decoded =
+          DecodeProgressiveDc(bytes, boxWidth, boxHeight, out, progress, fullWidth, fullHeight) ||
+          DecodeJpegReduced(bytes, boxWidth, boxHeight, out, progress, fullWidth, fullHeight);
     } else {
       decoded = Decode(bytes, out, progress);
       if (decoded) {

@@ -52,6 +52,24 @@ void CmykToBgr(const JSAMPLE* cmyk, std::uint8_t* bgr, JDIMENSION width, bool in
   }
 }
 
+// Reads a progressive file up to its first AC scan once every component has
+// its DC coefficients; the number of the last scan read completely.
+int ConsumeDcScans(j_decompress_ptr cinfo) {
+  const auto allDcSeen = [cinfo] {
+    for (int c = 0; c < cinfo->num_components; ++c)
+      if (cinfo->coef_bits[c][0] < 0)
+        return false;
+    return true;
+  };
+  for (;;) {
+    const int status = jpeg_consume_input(cinfo);
+    if (status == JPEG_REACHED_EOI || status == JPEG_SUSPENDED)
+      return cinfo->input_scan_number;
+    if (status == JPEG_REACHED_SOS && cinfo->Ss != 0 && allDcSeen())
+      return cinfo->input_scan_number - 1;
+  }
+}
+
 struct Request {
   int boxWidth = 0, boxHeight = 0;  // 0: full size
 };
@@ -107,7 +125,19 @@ bool Decode(Bytes file, const Request& request, DibHandle* out, ProgressReporter
     }
   }
 
+  // At 1/8 scale each 8 x 8 block becomes one pixel, its DC coefficient. A
+  // progressive file sends all DC coefficients first, so the rest of the
+  // file (most of it) need not be decoded at all.
+  const bool dcOnly = request.boxWidth > 0 && cinfo.scale_num == 1 && cinfo.scale_denom == 8 &&
+                      jpeg_has_multiple_scans(&cinfo);
+  if (dcOnly) {
+    cinfo.buffered_image = TRUE;
+    cinfo.do_block_smoothing = FALSE;
+  }
+
   jpeg_start_decompress(&cinfo);
+  if (dcOnly)
+    jpeg_start_output(&cinfo, ConsumeDcScans(&cinfo));
   const int width = int(cinfo.output_width), height = int(cinfo.output_height);
   newdib(&dib, width, height, 24, nullptr, 0);
   if (!dib.Bits)
@@ -137,7 +167,10 @@ bool Decode(Bytes file, const Request& request, DibHandle* out, ProgressReporter
         break;
     }
   }
-  jpeg_finish_decompress(&cinfo);
+  if (dcOnly)
+    jpeg_finish_output(&cinfo);  // and leave the AC scans unread
+  else
+    jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);
 
   if (!ApplyOrientation(&dib, orientation)) {

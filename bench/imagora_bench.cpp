@@ -1,0 +1,120 @@
+// Times imagora's JPEG paths against libjpeg-turbo's own tools on the same
+// photo, in one run: decoding against djpeg, encoding at quality 90 against
+// cjpeg, and the reduced-size thumbnail decode against the full decode.
+//
+//   imagora_bench PHOTO.jpg [RUNS]
+//
+// Our side is timed in-process (file read included); the tools are timed as
+// whole processes, so they also pay for starting up and for writing their
+// output to /dev/null. Each figure is the median of RUNS (default 7).
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "imagora/imagora.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+double TimeIt(int runs, const std::function<void()>& work) {
+  std::vector<double> ms;
+  for (int i = 0; i < runs; ++i) {
+    const auto start = Clock::now();
+    work();
+    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  return Median(ms);
+}
+
+void Run(std::vector<std::string> args) {
+  std::vector<char*> argv;
+  for (std::string& a : args)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid;
+  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+    std::fprintf(stderr, "cannot run %s\n", argv[0]);
+    std::exit(1);
+  }
+  int status;
+  waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "%s failed\n", argv[0]);
+    std::exit(1);
+  }
+}
+
+void Report(const char* what, double ours, const char* peerName, double peer) {
+  std::printf("%-34s %9.1f ms   %-26s %9.1f ms   ratio %.2f\n", what, ours, peerName, peer,
+              ours / peer);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: imagora_bench PHOTO.jpg [RUNS]\n");
+    return 2;
+  }
+  const std::string photo = argv[1];
+  const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
+  const std::string ppm = "/tmp/imagora-bench.ppm";
+  const std::string ours = "/tmp/imagora-bench-ours.jpg";
+
+  imagora::DibHandle full;
+  imagora::OpenDib(&full, photo.c_str(), -1, nullptr);
+  if (!full.Bits) {
+    std::fprintf(stderr, "cannot decode %s\n", photo.c_str());
+    return 1;
+  }
+  const auto& h = full.Info->bmiHeader;
+  std::printf("%s: %d x %d (%.1f MP), median of %d runs\n\n", photo.c_str(), h.biWidth, h.biHeight,
+              h.biWidth * double(h.biHeight) / 1e6, runs);
+  Run({"djpeg", "-pnm", "-outfile", ppm, photo});
+
+  const double decode = TimeIt(runs, [&] {
+    imagora::DibHandle d;
+    imagora::OpenDib(&d, photo.c_str(), -1, nullptr);
+    imagora::deldib(&d);
+  });
+  const double djpeg = TimeIt(runs, [&] {
+    Run({"djpeg", "-pnm", "-outfile", "/dev/null", photo});
+  });
+  Report("OpenDib (full decode)", decode, "djpeg", djpeg);
+
+  imagora::SetJPEGQual(90);
+  const double encode = TimeIt(runs, [&] { imagora::SaveDib(&full, ours.c_str(), 7, 0); });
+  const double cjpeg = TimeIt(runs, [&] {
+    Run({"cjpeg", "-quality", "90", "-outfile", "/dev/null", ppm});
+  });
+  Report("SaveDib (quality 90)", encode, "cjpeg -quality 90", cjpeg);
+
+  const double reduced = TimeIt(runs, [&] {
+    imagora::DibHandle d;
+    int w, hh;
+    imagora::OpenDibReduced(&d, photo.c_str(), 80, 80, nullptr, &w, &hh);
+    imagora::deldib(&d);
+  });
+  Report("OpenDibReduced (80 x 80 box)", reduced, "OpenDib (full decode)", decode);
+  std::printf("\nreduced decode is %.1fx faster than the full decode\n", decode / reduced);
+
+  imagora::deldib(&full);
+  std::remove(ppm.c_str());
+  std::remove(ours.c_str());
+  return 0;
+}
