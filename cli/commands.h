@@ -13,6 +13,9 @@ enum ExitStatus { kSuccess = 0, kFailure = 1, kUsage = 2 };
 
 int Make(const Arguments& args);
 int Show(const Arguments& args);
+int Export(const Arguments& args);
+int Svg(const Arguments& args);
+int Preview(const Arguments& args);
 
 // One line on stderr, "lumaret-cli: " first.
 void Fail(const std::string& text);

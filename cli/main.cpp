@@ -9,11 +9,14 @@ namespace {
 constexpr const char* kHelp =
     "Usage: lumaret-cli COMMAND ...\n"
     "\n"
-    "Makes and reads Lumaret slideshow projects (.lmt) without a window.\n"
+    "Makes, reads and exports Lumaret slideshow projects (.lmt) without a window.\n"
     "\n"
     "Commands:\n"
     "  make OUT.lmt [options] PICTURE...   a new project from pictures, in the order given\n"
     "  show PROJECT.lmt                    the settings and the pictures with their captions\n"
+    "  export PROJECT.lmt OUT.pdf          the slideshow PDF, as \"Save PDF file\" makes it\n"
+    "  svg PROJECT.lmt OUT.svg             the slideshow text exactly as the PDF embeds it\n"
+    "  preview PROJECT.lmt OUT.html        a page that plays the slideshow in a browser\n"
     "\n"
     "Options of make:\n"
     "  --fade MS                 fade duration in milliseconds, 1 to 1000000 (1000)\n"
@@ -54,6 +57,12 @@ int main(int argc, char** argv) {
     return Make(args);
   if (command == "show")
     return Show(args);
+  if (command == "export")
+    return Export(args);
+  if (command == "svg")
+    return Svg(args);
+  if (command == "preview")
+    return Preview(args);
   Fail("unknown command '" + command + "' (try lumaret-cli --help)");
   return kUsage;
 }

@@ -1,0 +1,58 @@
+#include "export/export_pdf.h"
+
+#include "export/pdf_writer.h"
+#include "export/picture_jpeg.h"
+#include "export/svg_text.h"
+#include "imagora/imagora.h"
+
+namespace lumaret {
+
+bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messages& messages,
+               ProgressSink* progress, Shell* opener, const std::string& tempFolder) {
+  const std::uint32_t count = document.Slides.Count();
+  if (count > kMaxPictures) {
+    messages.error("A slideshow can hold at most " + std::to_string(kMaxPictures) +
+                   " pictures; this one has " + std::to_string(count) + ". Nothing was exported.");
+    return false;
+  }
+
+  SafeFileWriter file;
+  if (!file.open(fileName)) {
+    messages.error("The file " + fileName +
+                   " can not be created. Close the file in Acrobat Reader if it is opened there.");
+    return false;
+  }
+  const auto failed = [&](const std::string& reason) {
+    file.discard();
+    messages.error("Can not write the file " + fileName + " (" + reason +
+                   "). Nothing was exported; an earlier file of that name is unchanged.");
+    return false;
+  };
+
+  PdfWriter pdf(file);
+  pdf.WriteHeader();
+  imagora::SetJPEGQual(kExportJpegQuality);
+  const SlideshowSettings& settings = document.Settings;
+  if (!pdf.WriteFixedObjects(settings.FullScreen, count, BuildSvgText(document.Slides, settings)))
+    return failed("out of memory");
+
+  std::uint32_t position = 0;
+  for (const SlideEntry& entry : document.Slides) {
+    ++position;
+    PictureJpeg jpeg;
+    if (!MakePictureJpeg(entry.FileName, tempFolder, progress, jpeg))
+      return failed("no picture could be written to the temporary folder " + tempFolder);
+    pdf.WriteImageObject(position, jpeg.Width, jpeg.Height, jpeg.Bytes);
+    if (!file.reason().empty())
+      return failed(file.reason());  // a full disk need not wait for the last picture
+  }
+  pdf.WriteTrailer();
+  if (!file.commit())
+    return failed(file.reason());
+
+  if (settings.ShowPdfAfterCreation && opener)
+    opener->openDocument(ShortPathOf(fileName));
+  return true;
+}
+
+}  // namespace lumaret

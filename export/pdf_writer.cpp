@@ -1,0 +1,196 @@
+#include "export/pdf_writer.h"
+
+#include <zlib.h>
+
+#include <vector>
+
+#include "export/svg_text.h"
+
+namespace lumaret {
+
+namespace {
+
+std::string Decimal(std::int64_t n) {
+  return std::to_string(n);
+}
+
+}  // namespace
+
+std::string ZeroPad(std::string text, std::size_t width) {
+  if (text.size() < width)
+    text.insert(0, width - text.size(), '0');
+  return text;
+}
+
+void PdfWriter::WriteLineCR(std::string_view text) {
+  out_.write(text);
+  out_.write("\r");
+}
+
+void PdfWriter::WriteLineLF(std::string_view text) {
+  out_.write(text);
+  out_.write("\n");
+}
+
+void PdfWriter::WriteLineCRLF(std::string_view text) {
+  out_.write(text);
+  out_.write("\r\n");
+}
+
+void PdfWriter::BeginObject(std::uint32_t number) {
+  objectOffsets_.Append() = Position();
+  WriteLineCR(Decimal(number) + " 0 obj");
+}
+
+void PdfWriter::WriteHeader() {
+  WriteLineCR("%PDF-1.4");
+  WriteLineCR("%\xE2\xE3\xCF\xD3");
+}
+
+bool PdfWriter::WriteFixedObjects(bool fullScreen, std::uint32_t pictureCount,
+                                  std::string_view svgText) {
+  BeginObject(1);
+  for (const char* line : {"<<", "   /Type /Catalog", "   /Outlines 2 0 R", "   /Pages 3 0 R",
+                           "   /Names 8 0 R", ">>", "endobj"})
+    WriteLineCR(line);
+  BeginObject(2);
+  for (const char* line : {"<< /Type /Outlines", "   /Count 0", ">>", "endobj"})
+    WriteLineCR(line);
+  BeginObject(3);
+  for (const char* line : {"<< /Type /Pages", "   /Kids [4 0 R]", "   /Count 1", ">>", "endobj"})
+    WriteLineCR(line);
+  BeginObject(4);
+  for (const char* line :
+       {"<< /Type /Page", "   /Parent 3 0 R", "   /MediaBox [0 0 612 792]", "   /Contents 5 0 R",
+        "   /Resources << /ProcSet 6 0 R", "                 /Font << /F1 7 0 R >>",
+        "              >>", ">>", "endobj"})
+    WriteLineCR(line);
+
+  BeginObject(5);
+  WriteLineCR("<< /Length 17 0 R >>");
+  WriteLineLF("stream");
+  const std::int64_t contentStart = Position();
+  for (const char* line :
+       {"    BT", "        /F1 12 Tf", "        36 720 Td",
+        "        (This SlideShow needs Adobe Acrobat Reader 6.x or above.) Tj", "        0 -20 Td",
+        "        (Download the free Adobe SVG Viewer 3.0 and/or Adobe Reader 6.0 under) Tj",
+        "        0 -20 Td"})
+    WriteLineCR(line);
+  WriteLineCR("        (" + std::string(kViewerDownloadAddress) + " to view the slideshow!) Tj");
+  WriteLineLF("    ET");
+  const std::int64_t contentLength = Position() - contentStart;
+  WriteLineCR("endstream");
+  WriteLineCR("endobj");
+
+  BeginObject(6);
+  WriteLineCR("    [/PDF /Text]");
+  WriteLineCR("endobj");
+  BeginObject(7);
+  for (const char* line :
+       {"<<  /Type /Font", "    /Subtype /Type1", "    /Name /F1", "    /BaseFont /Helvetica",
+        "    /Encoding /MacRomanEncoding", ">>", "endobj"})
+    WriteLineCR(line);
+  BeginObject(8);
+  for (const char* line :
+       {"<<", "    /AlternatePresentations 11 0 R", "    /JavaScript 9 0 R", ">>", "endobj"})
+    WriteLineCR(line);
+  BeginObject(9);
+  for (const char* line :
+       {"<<", "    /Names [ (OnLoadJavaScript)<< /S /JavaScript /JS 10 0 R >> ]", ">>", "endobj"})
+    WriteLineCR(line);
+
+  BeginObject(10);
+  WriteLineCR("<<  /Length 18 0 R >>");
+  WriteLineLF("stream");
+  const std::int64_t scriptStart = Position();
+  WriteLineCR("if (alternatePresentations['MySVGFile.svg'] != null ) {");
+  WriteLineCR(fullScreen ? "    app.fs.isFullScreen = true;" : "    app.fs.isFullScreen = false;");
+  WriteLineCR("    alternatePresentations['MySVGFile.svg'].start(null);");
+  WriteLineLF("}");
+  const std::int64_t scriptLength = Position() - scriptStart;
+  WriteLineCR("endstream");
+  WriteLineCR("endobj");
+
+  BeginObject(11);
+  for (const char* line : {"<<", "    /Names [ (MySVGFile.svg)12 0 R ]", ">>", "endobj"})
+    WriteLineCR(line);
+  BeginObject(12);
+  for (const char* line :
+       {"<<", "    /Type /SlideShow", "    /Subtype /Embedded", "    /Resources 13 0 R",
+        "    /StartResource (MySVGFile.svg)", ">>", "endobj"})
+    WriteLineCR(line);
+
+  BeginObject(13);
+  WriteLineCR("<<");
+  std::string names = "    /Names [ (MySVGFile.svg) 14 0 R ";
+  for (std::uint32_t i = 1; i <= pictureCount; ++i)
+    names += "(" + PictureResourceName(i) + ") " + Decimal(19 + std::int64_t(i)) + " 0 R ";
+  WriteLineCR(names + "]");
+  WriteLineCR(">>");
+  WriteLineCR("endobj");
+
+  BeginObject(14);
+  for (const char* line :
+       {"<<", "    /Type /FileSpec", "    /F (MySVGFile.svg)", "    /EF 15 0 R", ">>", "endobj"})
+    WriteLineCR(line);
+  BeginObject(15);
+  for (const char* line : {"<<", "    /F 16 0 R", ">>", "endobj"})
+    WriteLineCR(line);
+
+  // zlib format, level 9, 32 KiB window, memory level 8, default strategy.
+  uLongf packedSize = compressBound(uLong(svgText.size()));
+  std::vector<Bytef> packed(packedSize);
+  if (compress2(packed.data(), &packedSize, reinterpret_cast<const Bytef*>(svgText.data()),
+                uLong(svgText.size()), 9) != Z_OK)
+    return false;
+  BeginObject(16);
+  for (const char* line : {"<<", "    /Length 19 0 R", "    /Type /EmbeddedFile",
+                           "    /Subtype /image#2Fsvg+xml", "    /Filter /FlateDecode", ">>"})
+    WriteLineCR(line);
+  WriteLineLF("stream");
+  const std::int64_t svgStart = Position();
+  out_.write(packed.data(), packedSize);
+  out_.write("\n");
+  const std::int64_t svgLength = Position() - svgStart;
+  WriteLineCR("endstream");
+  WriteLineCR("endobj");
+
+  const std::int64_t lengths[] = {contentLength, scriptLength, svgLength};
+  for (std::uint32_t k = 0; k < 3; ++k) {
+    BeginObject(17 + k);
+    WriteLineCR(Decimal(lengths[k]));
+    WriteLineCR("endobj");
+  }
+  return true;
+}
+
+void PdfWriter::WriteImageObject(std::uint32_t position, int width, int height,
+                                 std::string_view jpeg) {
+  BeginObject(19 + position);
+  WriteLineCR("<< /Type /XObject /Subtype /Image /Width " + Decimal(width) + " /Height " +
+              Decimal(height) + " /BitsPerComponent 8 /ColorSpace /DeviceRGB /Length " +
+              Decimal(std::int64_t(jpeg.size())) + " /Filter /DCTDecode >>");
+  WriteLineLF("stream");
+  out_.write(jpeg);
+  WriteLineCR("endstream");
+  WriteLineCR("endobj");
+}
+
+void PdfWriter::WriteTrailer() {
+  const std::int64_t xref = Position();
+  const std::int64_t size = std::int64_t(objectOffsets_.Count()) + 1;
+  WriteLineCR("xref");
+  WriteLineCRLF("0 " + Decimal(size));
+  WriteLineCRLF("0000000000 65535 f");
+  for (std::int64_t offset : objectOffsets_)
+    WriteLineCRLF(ZeroPad(Decimal(offset), 10) + " 00000 n");
+  WriteLineCR("trailer");
+  WriteLineCR("<< /Size " + Decimal(size));
+  WriteLineCR("   /Root 1 0 R");
+  WriteLineCR(">>");
+  WriteLineCR("startxref");
+  WriteLineCR(Decimal(xref));
+  WriteLineCR("%%EOF");
+}
+
+}  // namespace lumaret

@@ -1,0 +1,79 @@
+#include "export/picture_jpeg.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "export/convert_to_24bit.h"
+#include "imagora/imagora.h"
+#include "platform/read_file.h"
+
+namespace lumaret {
+
+namespace {
+
+// Encodes a 24-bit picture through a fresh temporary file; false on failure.
+bool Encode(const imagora::DibHandle& picture, const std::string& tempFolder, PictureJpeg& jpeg) {
+  const std::string temp = TempFileName(tempFolder, "tempim", ".jpg");
+  if (temp.empty())
+    return false;
+  bool ok = imagora::SaveDib(&picture, temp.c_str(), imagora::kFormatJpeg, 0) == 1;
+  if (ok) {
+    FileBytes file = ReadWholeFile(temp, std::size_t{1} << 31);
+    ok = file.ok;
+    jpeg.Bytes = std::move(file.bytes);
+    jpeg.Width = picture.Info->bmiHeader.biWidth;
+    jpeg.Height = picture.Info->bmiHeader.biHeight;
+  }
+  ::unlink(temp.c_str());
+  return ok;
+}
+
+}  // namespace
+
+std::string TempFileName(const std::string& folder, std::string_view prefix,
+                         std::string_view extension) {
+  const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+  for (int n = 0; n < 1000000; ++n) {
+    const std::string path =
+        base + std::string(prefix) + std::to_string(n) + std::string(extension);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      ::close(fd);
+      return path;
+    }
+    if (errno != EEXIST)
+      return {};
+  }
+  return {};
+}
+
+std::string ShortPathOf(const std::string& path) {
+  return path;
+}
+
+bool MakePictureJpeg(const std::string& fileName, const std::string& tempFolder,
+                     ProgressSink* progress, PictureJpeg& jpeg) {
+  imagora::DibHandle picture;
+  imagora::OpenDib(&picture, fileName.c_str(), -1, progress);
+  bool placeholder = picture.Bits == nullptr;
+  for (;;) {
+    if (placeholder)
+      imagora::newdib(&picture, kPlaceholderWidth, kPlaceholderHeight, 24, nullptr, 0);
+    if (!picture.Bits)
+      return false;
+    ConvertTo24Bit(picture);
+    const bool encoded = Encode(picture, tempFolder, jpeg);
+    imagora::deldib(&picture);
+    if (encoded)
+      return true;
+    if (placeholder)
+      return false;
+    // Keep the object numbering whole: the placeholder takes the place of a
+    // picture that could not be encoded.
+    placeholder = true;
+  }
+}
+
+}  // namespace lumaret

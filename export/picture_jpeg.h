@@ -1,0 +1,38 @@
+// Each picture of a show as the JPEG that the PDF embeds: decoded at full
+// size, a black 320 x 200 picture in place of one that cannot be read,
+// expanded to 24 bits and encoded at quality 90 through a temporary file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/progress.h"
+
+namespace lumaret {
+
+inline constexpr int kExportJpegQuality = 90;
+inline constexpr int kPlaceholderWidth = 320;
+inline constexpr int kPlaceholderHeight = 200;
+
+struct PictureJpeg {
+  int Width = 0;
+  int Height = 0;
+  std::string Bytes;
+};
+
+// Creates folder/prefix<n>extension for the lowest n whose name is free,
+// exclusively and without following links, so that nobody can plant a file or
+// link under the name first. The path, or empty when none could be created.
+std::string TempFileName(const std::string& folder, std::string_view prefix,
+                         std::string_view extension);
+
+// The form of a path handed to the document opener; the path itself here.
+std::string ShortPathOf(const std::string& path);
+
+// The JPEG of the picture file (the image library must be set to
+// kExportJpegQuality). A picture whose JPEG cannot be made is replaced by the
+// placeholder's; false only when not even that could be made.
+bool MakePictureJpeg(const std::string& fileName, const std::string& tempFolder,
+                     ProgressSink* progress, PictureJpeg& jpeg);
+
+}  // namespace lumaret

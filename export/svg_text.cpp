@@ -1,0 +1,149 @@
+#include "export/svg_text.h"
+
+#include "document/utf8.h"
+
+namespace lumaret {
+
+namespace {
+
+// Windows-1252 characters of the bytes 0x80 to 0x9F; 0 where it has none (the
+// byte then stands for the Latin-1 control character of the same number).
+constexpr char16_t kWindows1252[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+char32_t FromWindows1252(unsigned char byte) {
+  if (byte >= 0x80 && byte <= 0x9F && kWindows1252[byte - 0x80])
+    return kWindows1252[byte - 0x80];
+  return byte;
+}
+
+std::string ColorText(Color c) {
+  return HtmlColor(c).substr(1);
+}
+
+}  // namespace
+
+std::string PicCode(std::uint32_t position) {
+  std::string code(4, 'a');
+  code[0] = char('a' + position / 1000 % 10);
+  code[1] = char('a' + position / 100 % 10);
+  code[2] = char('a' + position / 10 % 10);
+  code[3] = char('a' + position % 10);
+  return code;
+}
+
+std::string PictureResourceName(std::uint32_t position) {
+  return "img" + PicCode(position) + ".jpg";
+}
+
+std::string TimeText(std::int64_t milliseconds) {
+  std::string text = std::to_string(milliseconds / 1000);
+  std::int64_t fraction = milliseconds % 1000;
+  if (fraction != 0) {
+    std::string digits = std::to_string(1000 + fraction).substr(1);  // three digits
+    while (digits.back() == '0')
+      digits.pop_back();
+    text += "." + digits;
+  }
+  return text;
+}
+
+std::string CaptionText(const std::string& caption) {
+  std::string out;
+  out.reserve(caption.size());
+  for (std::size_t i = 0; i < caption.size();) {
+    const unsigned char byte = static_cast<unsigned char>(caption[i]);
+    char32_t code;
+    if (byte < 0x80) {
+      ++i;
+      switch (byte) {
+        case '&':
+          out += "&amp;";
+          continue;
+        case '<':
+          out += "&lt;";
+          continue;
+        case '>':
+          out += "&gt;";
+          continue;
+        default:
+          out += char(byte);
+          continue;
+      }
+    }
+    if (const auto c = DecodeUtf8(caption, i)) {
+      code = c->code;
+      i += c->length;
+    } else {
+      code = FromWindows1252(byte);
+      ++i;
+    }
+    out += "&#" + std::to_string(std::uint32_t(code)) + ";";
+  }
+  return out;
+}
+
+std::string BuildSvgText(const SlideList& slides, const SlideshowSettings& settings) {
+  std::string svg;
+  const auto line = [&svg](const std::string& text) {
+    svg += text;
+    svg += "\r\n";
+  };
+  line(R"(<?xml version="1.0" encoding="ISO-8859-1" standalone="no"?>)");
+  line(R"(<!DOCTYPE svg PUBLIC "-//W3C//DTD SVG 20010904//EN")");
+  line(R"(    "http://www.w3.org/TR/2001/REC-SVG-20010904/DTD/svg10.dtd">)");
+  line(R"(<svg xmlns="http://www.w3.org/2000/svg")");
+  line(R"(     xmlns:xlink="http://www.w3.org/1999/xlink">)");
+  line(R"(<rect x="0" y="0" width="100%" height="100%" fill="#)" +
+       ColorText(settings.BackgroundColor) + R"(" stroke="none" stroke-width="0" />)");
+
+  // Every time comes from its closed formula in whole milliseconds, so it is
+  // exact for every picture of any show.
+  const std::int64_t F = settings.FadeDuration(), S = settings.StopTime();
+  const std::string fade = TimeText(F);
+  const std::string visible = TimeText(2 * F + S);
+  const std::string captionTag =
+      R"(<text x=")" + std::to_string(settings.TextPosX) + R"(%" y=")" +
+      std::to_string(settings.TextPosY) + R"(%" font-family="Verdana" font-size=")" +
+      std::to_string(settings.FontSize) + R"(" opacity="0.0" visibility="hidden" fill="#)" +
+      ColorText(settings.TextColor) + R"(" stroke="#)" + ColorText(settings.TextBorderColor) +
+      R"(">)";
+
+  std::int64_t position = 0;
+  for (const SlideEntry& entry : slides) {
+    ++position;
+    const std::int64_t shift = settings.CrossFade ? (position - 1) * F : 0;
+    const std::int64_t in = 2 * (position - 1) * F - shift + (position - 1) * S;
+    const std::int64_t out = (2 * position - 1) * F - shift + position * S;
+    const std::string fadeIn =
+        R"(<animate attributeName="opacity" attributeType="CSS" from="0.0" to="1.0" begin=")" +
+        TimeText(in) + R"(s" dur=")" + fade + R"(s" fill="freeze" />)";
+    const std::string fadeOut =
+        R"(<animate attributeName="opacity" attributeType="CSS" from="1.0" to="0.0" begin=")" +
+        TimeText(out) + R"(s" dur=")" + fade + R"(s" fill="freeze" />)";
+    const std::string show =
+        R"(<set attributeName="visibility" attributeType="CSS" to="visible" begin=")" +
+        TimeText(in) + R"(s" dur=")" + visible + R"(s" fill="freeze" />)";
+
+    line(R"(<image x="0" y="0" width="100%" height="100%")");
+    line(R"(xlink:href=")" + PictureResourceName(std::uint32_t(position)) +
+         R"(" preserveAspectRatio="xMinYMin meet" opacity="0.0" visibility="hidden">)");
+    line(fadeIn);
+    line(fadeOut);
+    line(show);
+    line("</image>");
+    line(captionTag);
+    line(CaptionText(entry.Caption));
+    line(fadeIn);
+    line(fadeOut);
+    line(show);
+    line("</text>");
+  }
+  line("");
+  line("</svg>");
+  return svg;
+}
+
+}  // namespace lumaret
