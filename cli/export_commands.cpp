@@ -112,23 +112,39 @@ int Preview(const Arguments& args) {
                   "xlink:href=\"data:image/jpeg;base64," + Base64(jpeg.Bytes) + "\"");
   }
 
-  const std::string page =
-      "<!DOCTYPE html>\n"
-      "<html lang=\"en\">\n"
-      "<head>\n"
-      "<meta charset=\"utf-8\">\n"
-      "<title>Lumaret slideshow</title>\n"
-      "<style>\n"
-      "  html, body { margin: 0; height: 100%; background: #000; }\n"
-      "  img { display: block; width: 100vw; height: 100vh; }\n"
-      "</style>\n"
-      "</head>\n"
-      "<body>\n"
-      "<img alt=\"Slideshow\" src=\"data:image/svg+xml;base64," +
-      Base64(svg) +
-      "\">\n"
-      "</body>\n"
-      "</html>\n";
+  // The page parses the slideshow text as the SVG document it is and shows
+  // it inline, where a script can reach its clock: a click starts the show
+  // again, and "#t=SECONDS" in the address holds it at that moment.
+  const std::string page = R"(<!DOCTYPE html>
+<html lang="en">
+<head>
+<meta charset="utf-8">
+<title>Lumaret slideshow</title>
+<style>
+  html, body { margin: 0; height: 100%; background: #000; overflow: hidden; }
+  svg { display: block; width: 100vw; height: 100vh; }
+</style>
+</head>
+<body>
+<script>
+  const text = atob(")" + Base64(svg) +
+                           R"(");
+  const parsed = new DOMParser().parseFromString(text, "image/svg+xml");
+  const show = document.importNode(parsed.documentElement, true);
+  document.body.appendChild(show);
+  const held = /^#t=([0-9.]+)$/.exec(location.hash);
+  if (held) {
+    show.pauseAnimations();
+    show.setCurrentTime(parseFloat(held[1]));
+  }
+  document.addEventListener("click", () => {
+    show.setCurrentTime(0);
+    show.unpauseAnimations();
+  });
+</script>
+</body>
+</html>
+)";
   return WriteWhole(args[1], page) ? kSuccess : kFailure;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "document/project_file.h"
+#include "tests/imagora/picture_oracle.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumaret {
@@ -199,6 +200,44 @@ INSTANTIATE_TEST_SUITE_P(
                     "cut.lmt: This Lumaret file is damaged (it ends early)"},
         FailureCase{"UnknownCommand", {"play"}, 2, "unknown command 'play'"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliTest, ExportSvgAndPreviewShowTheSameSlideshow) {
+  imagora::testing::WritePattern(dir / "pattern.ppm", 40, 30);
+  ASSERT_EQ(
+      imagora::testing::Shell("cd '" + dir.path().string() +
+                              "' && pnmtopng pattern.ppm > a.png && cjpeg pattern.ppm > b.jpg"),
+      0);
+  const std::string project = dir / "show.lmt";
+  ASSERT_EQ(Cli({"make", project, dir / "a.png", dir / "b.jpg", "--caption-from-filename",
+                 "--cross-fade"})
+                .status,
+            0);
+  const CliRun exported = Cli({"export", project, dir / "show.pdf"});
+  ASSERT_EQ(exported.status, 0) << exported.err;
+  EXPECT_EQ(exported.err, "");
+  EXPECT_EQ(imagora::testing::Shell("qpdf --check '" + dir / "show.pdf" + "' > /dev/null"), 0);
+
+  // Object 16 inflates to exactly what svg writes.
+  ASSERT_EQ(Cli({"svg", project, dir / "show.svg"}).status, 0);
+  ASSERT_EQ(imagora::testing::Shell("qpdf --show-object=16 --filtered-stream-data '" +
+                                    dir / "show.pdf" + "' > '" + dir / "o16.svg" + "'"),
+            0);
+  const std::string svg = testing::ReadBytes(dir / "show.svg");
+  EXPECT_EQ(testing::ReadBytes(dir / "o16.svg"), svg);
+  EXPECT_NE(svg.find("a.png\r\n"), std::string::npos);
+
+  const CliRun previewed = Cli({"preview", project, dir / "show.html"});
+  ASSERT_EQ(previewed.status, 0) << previewed.err;
+  const std::string page = testing::ReadBytes(dir / "show.html");
+  EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
+  EXPECT_NE(page.find("atob(\""), std::string::npos);
+
+  EXPECT_EQ(Cli({"export", project}).status, 2);
+  const CliRun damaged = Cli({"export", dir / "pattern.ppm", dir / "x.pdf"});
+  EXPECT_EQ(damaged.status, 1);
+  EXPECT_NE(damaged.err.find("This is not an valid Lumaret file..."), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir / "x.pdf"));
+}
 
 TEST_F(CliTest, HelpAndVersion) {
   const CliRun help = Cli({"--help"});
