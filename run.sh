@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds Lumaret (Release) and shows its main job: makes the demo show from
-# the pictures in examples/ and prints it. With a project file as argument,
-# prints that project instead.
+# Builds Lumaret (Release) and shows its main job on the demo show made from
+# the pictures in examples/: the project, the exported slideshow PDF, and a
+# page that plays the slideshow in a browser. With a project file as
+# argument, does the same for that project.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -12,13 +13,18 @@ cmake --build build --parallel "$(nproc)" >/dev/null
 
 cli=build/bin/lumaret-cli
 if [[ $# -ge 1 ]]; then
-  exec "$cli" show "$1"
+  project=$1
+  out=${project%.lmt}
+else
+  project=build/demo.lmt
+  out=build/demo
+  "$cli" make "$project" --fade 1500 --stop 2500 --caption-from-filename \
+    --background '#101828' --text-color '#FFE08A' --text-border '#000000' \
+    examples/*.jpg examples/*.png
 fi
-
-demo=build/demo.lmt
-"$cli" make "$demo" --fade 1500 --stop 2500 --caption-from-filename \
-  --background '#101828' --text-color '#FFE08A' --text-border '#000000' \
-  examples/*.jpg examples/*.png
-"$cli" show "$demo"
+"$cli" show "$project"
+"$cli" export "$project" "$out.pdf"
+"$cli" preview "$project" "$out.html"
 echo
-echo "The demo project is $demo."
+echo "Slideshow PDF: $out.pdf"
+echo "Play it in a browser: $out.html"

@@ -10,6 +10,10 @@ build=build-tests
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLUMARET_SANITIZE=ON
 cmake --build "$build" --parallel "$(nproc)"
 
+# The optimised build too, as ./run.sh makes it: some warnings only show there.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMARET_TESTS=OFF >/dev/null
+cmake --build build --parallel "$(nproc)"
+
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen

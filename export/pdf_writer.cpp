@@ -123,8 +123,10 @@ bool PdfWriter::WriteFixedObjects(bool fullScreen, std::uint32_t pictureCount,
   BeginObject(13);
   WriteLineCR("<<");
   std::string names = "    /Names [ (MySVGFile.svg) 14 0 R ";
-  for (std::uint32_t i = 1; i <= pictureCount; ++i)
-    names += "(" + PictureResourceName(i) + ") " + Decimal(19 + std::int64_t(i)) + " 0 R ";
+  for (std::uint32_t i = 1; i <= pictureCount; ++i) {
+    names.append("(").append(PictureResourceName(i)).append(") ");
+    names.append(Decimal(19 + std::int64_t(i))).append(" 0 R ");
+  }
   WriteLineCR(names + "]");
   WriteLineCR(">>");
   WriteLineCR("endobj");
