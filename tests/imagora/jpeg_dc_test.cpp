@@ -44,8 +44,9 @@ TEST_P(ProgressiveDc, MatchesLibjpegAtOneEighth) {
   EXPECT_EQ(h, 365);
   const testing::RgbImage got = testing::FromDib(dib);
   deldib(&dib);
-  if (!GetParam().subsampled)
+  if (!GetParam().subsampled) {
     EXPECT_TRUE(testing::SamePicture(got, testing::ReadPnm(dir / "ref.pnm"), GetParam().tolerance));
+  }
 
   ASSERT_TRUE(detail::DecodeJpegReduced(file, 80, 80, &dib, progress, &w, &h));
   EXPECT_TRUE(testing::SamePicture(got, testing::FromDib(dib), GetParam().tolerance));
