@@ -1,0 +1,244 @@
+// TGA files written by netpbm and ImageMagick must decode to what tgatoppm
+// sees in them. Origins, pixel and map layouts no tool here writes are built
+// byte by byte with known pixels.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "imagora/detail/decoders.h"
+#include "tests/imagora/picture_oracle.h"
+#include "tests/support/temp_dir.h"
+
+namespace imagora {
+namespace {
+
+using testing::Rgb;
+using testing::RgbImage;
+using File = std::vector<std::uint8_t>;
+
+struct ToolCase {
+  const char* name;
+  const char* make;  // pattern.ppm -> pic
+  const char* reference;
+  int bits;
+  int tolerance;
+};
+void PrintTo(const ToolCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+constexpr const char* kTgatoppm = "tgatoppm pic > ref.pnm";
+// ImageMagick writes its top-down rows under a bottom-up header, so its own
+// reading of these files is no reference.
+constexpr const char* kOverWhite =
+    "tgatoppm --alphaout=alpha.pgm pic > colour.ppm && ppmmake white 37 23 > white.ppm && "
+    "pamcomp -linear -alpha=alpha.pgm colour.ppm white.ppm > ref.pnm";
+#define TRANSLUCENT_PATTERN \
+  "convert pattern.ppm -size 37x23 gradient: -alpha off -compose CopyOpacity -composite "
+
+class TgaFromTools : public ::testing::TestWithParam<ToolCase> {};
+
+TEST_P(TgaFromTools, MatchesTgatoppm) {
+  const ToolCase& c = GetParam();
+  lumaret::testing::TempDir dir;
+  testing::WritePattern(dir / "pattern.ppm", 37, 23);
+  const std::string cd = "cd '" + dir.path().string() + "' && ";
+  ASSERT_EQ(testing::Shell(cd + c.make), 0);
+  ASSERT_EQ(testing::Shell(cd + c.reference), 0);
+  // Chosen by content, whatever the name says.
+  std::filesystem::copy_file(dir / "pic", dir / "pic.jpg");
+  int bits = 0;
+  const RgbImage got = testing::Decode(dir / "pic.jpg", &bits);
+  EXPECT_EQ(bits, c.bits);
+  EXPECT_TRUE(testing::SamePicture(got, testing::ReadPnm(dir / "ref.pnm"), c.tolerance));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writers, TgaFromTools,
+    ::testing::Values(
+        // pamtotga names the picture after the file: an image ID to skip.
+        ToolCase{"MappedRle", "pamtotga -quiet pattern.ppm > pic", kTgatoppm, 8, 0},
+        ToolCase{"Mapped", "pamtotga -quiet -cmap -norle pattern.ppm > pic", kTgatoppm, 8, 0},
+        ToolCase{"Map15Bits", "pamtotga -quiet -cmap16 pattern.ppm > pic", kTgatoppm, 8, 1},
+        ToolCase{"TrueColourRle", "pamtotga -quiet -rgb pattern.ppm > pic", kTgatoppm, 24, 0},
+        ToolCase{"GreyRle", "ppmtopgm pattern.ppm | pamtotga -quiet -mono > pic", kTgatoppm, 8, 0},
+        // 32 bits but no alpha bits in the descriptor: the fourth byte is
+        // not taken for alpha.
+        ToolCase{"FourthByteWithoutAlphaBits",
+                 TRANSLUCENT_PATTERN "-depth 8 PAM:- | pamtotga -quiet -norle > pic", kTgatoppm, 24,
+                 0},
+        ToolCase{"MagickTrueColour", "convert pattern.ppm TGA:pic", kTgatoppm, 24, 0},
+        ToolCase{"MagickRle", "convert pattern.ppm -compress RLE TGA:pic", kTgatoppm, 24, 0},
+        ToolCase{"MagickPalette", "convert pattern.ppm -type Palette TGA:pic", kTgatoppm, 8, 0},
+        ToolCase{"MagickGrey", "convert pattern.ppm -type Grayscale TGA:pic", kTgatoppm, 8, 0},
+        ToolCase{"MagickTopDown", "convert pattern.ppm -orient TopLeft TGA:pic", kTgatoppm, 24, 0},
+        ToolCase{"MagickAlphaRle", TRANSLUCENT_PATTERN "-type TrueColorAlpha -compress RLE TGA:pic",
+                 kOverWhite, 24, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A TGA file without image ID: header, colour map and pixel data as given.
+File Tga(int type, int bits, int descriptor, int width, int height, const File& pixels,
+         int mapBits = 0, int mapFirst = 0, const File& map = {}) {
+  const int mapLength = mapBits ? int(map.size()) / ((mapBits + 7) / 8) : 0;
+  File f(18, 0);
+  const auto put16 = [&f](int at, int v) {
+    f[at] = std::uint8_t(v), f[at + 1] = std::uint8_t(v >> 8);
+  };
+  f[1] = mapBits ? 1 : 0, f[2] = std::uint8_t(type), f[7] = std::uint8_t(mapBits);
+  put16(3, mapFirst), put16(5, mapLength), put16(12, width), put16(14, height);
+  f[16] = std::uint8_t(bits), f[17] = std::uint8_t(descriptor);
+  f.insert(f.end(), map.begin(), map.end());
+  f.insert(f.end(), pixels.begin(), pixels.end());
+  return f;
+}
+
+bool Decodes(const File& file, DibHandle* dib) {
+  detail::ProgressReporter progress(nullptr);
+  return detail::IsTga(file) && detail::DecodeTga(file, dib, progress);
+}
+
+struct HandCase {
+  const char* name;
+  File file;
+  int bits;
+  std::vector<Rgb> pixels;  // two by two, top row first
+};
+void PrintTo(const HandCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+constexpr Rgb K{0, 0, 0}, W{255, 255, 255}, R{255, 0, 0}, G{0, 255, 0}, B{0, 0, 255},
+    Y{255, 255, 0};
+// Red, green / blue, white as 24-bit BGR pixels.
+constexpr std::uint8_t r[] = {0, 0, 255}, g[] = {0, 255, 0}, b[] = {255, 0, 0},
+                       w[] = {255, 255, 255};
+File Px(std::initializer_list<const std::uint8_t*> pixels) {
+  File f;
+  for (const std::uint8_t* p : pixels)
+    f.insert(f.end(), p, p + 3);
+  return f;
+}
+
+class TgaByHand : public ::testing::TestWithParam<HandCase> {};
+
+TEST_P(TgaByHand, GivesTheKnownPixels) {
+  const HandCase& c = GetParam();
+  DibHandle dib{};
+  ASSERT_TRUE(Decodes(c.file, &dib));
+  EXPECT_EQ(dib.Info->bmiHeader.biBitCount, c.bits);
+  EXPECT_TRUE(testing::SamePicture(testing::FromDib(dib), {2, 2, c.pixels}));
+  deldib(&dib);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, TgaByHand,
+    ::testing::Values(
+        HandCase{"BottomLeft", Tga(2, 24, 0x00, 2, 2, Px({b, w, r, g})), 24, {R, G, B, W}},
+        HandCase{"BottomRight", Tga(2, 24, 0x10, 2, 2, Px({w, b, g, r})), 24, {R, G, B, W}},
+        HandCase{"TopLeft", Tga(2, 24, 0x20, 2, 2, Px({r, g, b, w})), 24, {R, G, B, W}},
+        HandCase{"TopRight", Tga(2, 24, 0x30, 2, 2, Px({g, r, w, b})), 24, {R, G, B, W}},
+        // The attribute bit of 15-bit pixels means nothing.
+        HandCase{"Pixels15Bits",
+                 Tga(2, 15, 0x20, 2, 2, {0x00, 0x7C, 0xE0, 0x83, 0x1F, 0, 0, 0}),
+                 24,
+                 {R, G, B, K}},
+        // ... nor does that of 16-bit pixels without alpha bits ...
+        HandCase{"Pixels16Bits",
+                 Tga(2, 16, 0x20, 2, 2, {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0, 0, 0}),
+                 24,
+                 {R, G, B, K}},
+        // ... but with them, a clear bit puts white in place of the colour.
+        HandCase{"Pixels16BitsAlpha",
+                 Tga(2, 16, 0x21, 2, 2, {0x00, 0xFC, 0xE0, 0x03, 0x1F, 0x80, 0, 0}),
+                 24,
+                 {R, W, B, W}},
+        HandCase{"GreyAndAlpha",
+                 Tga(3, 16, 0x28, 2, 2, {0, 255, 100, 255, 200, 0, 255, 255}),
+                 24,
+                 {K, {100, 100, 100}, W, W}},
+        // 16-bit map entries for indices 2 and 3; index 0 has none.
+        HandCase{"Map16BitsFromIndex2",
+                 Tga(1, 8, 0x20, 2, 2, {2, 3, 0, 2}, 16, 2, {0xE0, 0x03, 0xE0, 0xFF}),
+                 8,
+                 {G, Y, K, G}},
+        HandCase{"Map32BitsAlpha",
+                 Tga(1, 8, 0x28, 2, 2, {0, 1, 1, 0}, 32, 0, {0, 0, 255, 0, 0, 0, 255, 255}),
+                 8,
+                 {W, R, R, W}},
+        // A run across rows, and a last run longer than the picture needs.
+        HandCase{"RlePacketsCrossRows",
+                 Tga(10, 24, 0x20, 2, 2, {0x00, 0, 0, 255, 0x81, 0, 255, 0, 0x85, 255, 0, 0}),
+                 24,
+                 {R, G, G, B}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct Damage {
+  const char* name;
+  File file;
+};
+void PrintTo(const Damage& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class TgaDamaged : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(TgaDamaged, IsRefused) {
+  DibHandle dib{};
+  EXPECT_FALSE(Decodes(GetParam().file, &dib));
+  EXPECT_EQ(dib.Bits, nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, TgaDamaged,
+    ::testing::Values(Damage{"ZeroWidth", Tga(3, 8, 0, 0, 2, {1, 2})},
+                      Damage{"ZeroHeight", Tga(3, 8, 0, 2, 0, {1, 2})},
+                      Damage{"MapBeyondFile",
+                             [] {
+                               File f = Tga(1, 8, 0, 1, 1, {0}, 24, 0, {1, 2, 3});
+                               f[5] = 200;  // 200 entries, one present
+                               return f;
+                             }()},
+                      Damage{"MappedWithoutMap", Tga(1, 8, 0, 1, 1, {0})},
+                      Damage{"WideIndices", Tga(1, 16, 0, 1, 1, {0, 0}, 24, 0, {1, 2, 3})},
+                      Damage{"PixelsEndEarly", Tga(2, 24, 0, 2, 2, File(11, 7))},
+                      Damage{"RawPacketEndsEarly", Tga(10, 24, 0, 2, 2, {0x03, 1, 2, 3, 4, 5, 6})},
+                      Damage{"RunMissingItsPixel", Tga(11, 8, 0, 2, 2, {0x81, 7, 0x81})},
+                      Damage{"HugeFromTinyFile", Tga(10, 24, 0, 65535, 65535, {0xFF, 1, 2, 3})},
+                      // Enough bytes to be plausible, but more than 2^28 pixels.
+                      Damage{"OverPixelLimit", Tga(11, 8, 0, 65535, 4097, File(4'300'000, 0))}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(TgaTruncated, EveryShortenedFileIsRefused) {
+  const File whole = Tga(9, 8, 0, 2, 2, {0x81, 1, 0x01, 0, 1}, 24, 0, {1, 2, 3, 4, 5, 6});
+  DibHandle dib{};
+  ASSERT_TRUE(Decodes(whole, &dib));
+  deldib(&dib);
+  for (std::size_t n = 0; n < whole.size(); ++n)
+    EXPECT_FALSE(Decodes(File(whole.begin(), whole.begin() + std::ptrdiff_t(n)), &dib)) << n;
+}
+
+TEST(TgaRecognition, TextIsNotTakenForTga) {
+  for (const char* text :
+       {"hello, world\n", "\x01\x01\x01 not a picture at all", "0123456789abcdefghij"}) {
+    const std::string s(text);
+    EXPECT_FALSE(detail::IsTga(File(s.begin(), s.end()))) << text;
+  }
+}
+
+TEST(TgaProgress, RisesRowByRowToTheEnd) {
+  struct Sink : lumaret::ProgressSink {
+    std::vector<int> seen;
+    void progress(int percent) override { seen.push_back(percent); }
+  } sink;
+  detail::ProgressReporter progress(&sink);
+  DibHandle dib{};
+  ASSERT_TRUE(detail::DecodeTga(Tga(3, 8, 0, 1, 4, {1, 2, 3, 4}), &dib, progress));
+  deldib(&dib);
+  EXPECT_EQ(sink.seen, (std::vector<int>{25, 50, 75, 100}));
+}
+
+}  // namespace
+}  // namespace imagora
