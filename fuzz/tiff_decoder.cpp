@@ -1,17 +1,7 @@
-// The Tiff decoder must fail safely on any input: no crash, no leak, no
-// read outside the bytes, no allocation beyond the picture-size limit.
-#include <cstdint>
-
-#include "imagora/detail/decoders.h"
+// The TIFF decoder against any input.
+#include "fuzz/decoder_target.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace imagora;
-  const detail::Bytes file(data, size);
-  if (!detail::IsTiff(file))
-    return 0;
-  detail::ProgressReporter progress(nullptr);
-  DibHandle dib{};
-  detail::DecodeTiff(file, &dib, progress);
-  deldib(&dib);
-  return 0;
+  return imagora::fuzzing::FuzzDecoder(imagora::detail::IsTiff, imagora::detail::DecodeTiff, data,
+                                       size);
 }

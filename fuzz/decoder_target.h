@@ -1,0 +1,42 @@
+// What every picture decoder must do with any input: refuse damage without
+// crashing, reading past the bytes or allocating without bound; leave its
+// output untouched when it refuses; accept only what its format test
+// recognises; and deliver a complete DIB of 1, 4, 8 or 24 bits.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+
+#include "imagora/detail/decoders.h"
+
+namespace imagora::fuzzing {
+
+using FormatTest = bool (*)(detail::Bytes);
+using Decoder = bool (*)(detail::Bytes, DibHandle*, detail::ProgressReporter&);
+
+inline int FuzzDecoder(FormatTest is, Decoder decode, const std::uint8_t* data,
+                       std::size_t size) {
+  const detail::Bytes file(data, size);
+  const bool recognised = is(file);
+  detail::ProgressReporter progress(nullptr);
+  DibHandle dib{};
+  // Decoded even when not recognised: a decoder must stand on its own.
+  const bool decoded = decode(file, &dib, progress);
+  if (decoded != (dib.Bits != nullptr) || (decoded && !recognised) || (!decoded && dib.Info))
+    std::abort();
+  if (decoded) {
+    const BitmapInfoHeader& h = dib.Info->bmiHeader;
+    const int bits = h.biBitCount;
+    if (!(bits == 1 || bits == 4 || bits == 8 || bits == 24) || h.biWidth <= 0 ||
+        h.biHeight <= 0 || dib.BytesPerRow != DibRowBytes(h.biWidth, bits))
+      std::abort();
+    // Every row must be there: the sanitizer sees a short allocation.
+    volatile std::uint8_t sink = 0;
+    for (std::int64_t y = 0; y < h.biHeight; ++y)
+      sink = sink ^ dib.Bits[y * dib.BytesPerRow + dib.BytesPerRow - 1];
+  }
+  deldib(&dib);
+  return 0;
+}
+
+}  // namespace imagora::fuzzing
