@@ -1,0 +1,7 @@
+// The BMP/DIB/RLE decoder against any input.
+#include "fuzz/decoder_target.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  return imagora::fuzzing::FuzzDecoder(imagora::detail::IsBmp, imagora::detail::DecodeBmp, data,
+                                       size);
+}
