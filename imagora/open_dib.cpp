@@ -35,46 +35,44 @@ bool Decode(Bytes file, DibHandle* out, ProgressReporter& progress) {
 
 }  // namespace
 
-void OpenDib(DibHandle* out, const char* fileName, int /*mode*/, lumaret::ProgressSink* owner) {
+// Reads the file and runs decode on its bytes, reporting 0 and 100 around it
+// whatever happens; out has no picture unless decode succeeded.
+template <typename Decode>
+void DecodeFile(DibHandle* out, const char* fileName, lumaret::ProgressSink* owner, Decode decode) {
   std::memset(out, 0, sizeof *out);
   ProgressReporter progress(owner);
   progress.report(0);
   const lumaret::FileBytes file = lumaret::ReadWholeFile(fileName, kMaxFileSize);
   if (file.ok) {
     const Bytes bytes(reinterpret_cast<const std::uint8_t*>(file.bytes.data()), file.bytes.size());
-    if (!Decode(bytes, out, progress))
+    if (!decode(bytes, progress))
       std::memset(out, 0, sizeof *out);
   }
   progress.report(100);
 }
 
+void OpenDib(DibHandle* out, const char* fileName, int /*mode*/, lumaret::ProgressSink* owner) {
+  DecodeFile(out, fileName, owner, [out](Bytes bytes, ProgressReporter& progress) {
+    return Decode(bytes, out, progress);
+  });
+}
+
 void OpenDibReduced(DibHandle* out, const char* fileName, int boxWidth, int boxHeight,
                     lumaret::ProgressSink* owner, int* fullWidth, int* fullHeight) {
-  std::memset(out, 0, sizeof *out);
   *fullWidth = *fullHeight = 0;
-  ProgressReporter progress(owner);
-  progress.report(0);
-  const lumaret::FileBytes file = lumaret::ReadWholeFile(fileName, kMaxFileSize);
-  if (file.ok) {
-    const Bytes bytes(reinterpret_cast<const std::uint8_t*>(file.bytes.data()), file.bytes.size());
-    bool decoded;
-    if (IsJpeg(bytes)) {
-      decoded =
-          DecodeProgressiveDc(bytes, boxWidth, boxHeight, out, progress, fullWidth, fullHeight) ||
-          DecodeJpegReduced(bytes, boxWidth, boxHeight, out, progress, fullWidth, fullHeight);
-    } else {
-      decoded = Decode(bytes, out, progress);
-      if (decoded) {
-        *fullWidth = out->Info->bmiHeader.biWidth;
-        *fullHeight = out->Info->bmiHeader.biHeight;
-      }
-    }
-    if (!decoded) {
-      std::memset(out, 0, sizeof *out);
-      *fullWidth = *fullHeight = 0;
-    }
-  }
-  progress.report(100);
+  DecodeFile(out, fileName, owner, [&](Bytes bytes, ProgressReporter& progress) {
+    if (IsJpeg(bytes))
+      return DecodeProgressiveDc(bytes, boxWidth, boxHeight, out, progress, fullWidth,
+                                 fullHeight) ||
+             DecodeJpegReduced(bytes, boxWidth, boxHeight, out, progress, fullWidth, fullHeight);
+    if (!Decode(bytes, out, progress))
+      return false;
+    *fullWidth = out->Info->bmiHeader.biWidth;
+    *fullHeight = out->Info->bmiHeader.biHeight;
+    return true;
+  });
+  if (!out->Bits)
+    *fullWidth = *fullHeight = 0;
 }
 
 }  // namespace imagora
