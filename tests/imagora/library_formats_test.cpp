@@ -13,123 +13,99 @@ using testing::ReadPnm;
 using testing::SamePicture;
 using testing::Shell;
 
-struct FormatCase {
-  const char* name;
-  const char* file;  // made in the test folder from pattern.ppm
-  const char* make;
-  const char* reference;  // writes ref.pnm from the file
-  int bits;               // the depth OpenDib must deliver
-  int tolerance;
-};
-
-void PrintTo(const FormatCase& c, std::ostream* os) {
-  *os << c.name;
-}
+using FormatCase = testing::ToolCase;
 
 class LibraryFormat : public ::testing::TestWithParam<FormatCase> {};
 
 TEST_P(LibraryFormat, DecodesLikeAnIndependentReader) {
-  const FormatCase& c = GetParam();
-  lumaret::testing::TempDir dir;
-  testing::WritePattern(dir / "pattern.ppm", 37, 23);
-  const std::string cd = "cd '" + dir.path().string() + "' && ";
-  // The pattern has five colours; rich.ppm, blurred, has hundreds.
-  ASSERT_EQ(Shell(cd + "convert pattern.ppm -blur 0x1.5 rich.ppm"), 0);
-  ASSERT_EQ(Shell(cd + c.make), 0) << c.make;
-  ASSERT_EQ(Shell(cd + c.reference), 0) << c.reference;
-  int bits = 0;
-  const testing::RgbImage got = Decode(dir / c.file, &bits);
-  EXPECT_EQ(bits, c.bits);
-  EXPECT_TRUE(SamePicture(got, ReadPnm(dir / "ref.pnm"), c.tolerance));
+  testing::ExpectDecodesLikeReference(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Jpeg, LibraryFormat,
-    ::testing::Values(FormatCase{"Baseline", "a.jpg", "convert pattern.ppm -quality 90 a.jpg",
-                                 "djpeg -pnm a.jpg > ref.pnm", 24, 0},
-                      FormatCase{"Progressive", "a.jpg",
-                                 "convert pattern.ppm -interlace Plane a.jpg",
-                                 "djpeg -pnm a.jpg > ref.pnm", 24, 0},
-                      FormatCase{"Grey", "a.jpg", "convert pattern.ppm -colorspace Gray a.jpg",
-                                 "djpeg -pnm a.jpg | ppmtoppm > ref.pnm", 24, 0},
-                      FormatCase{"Cmyk", "a.jpg", "convert pattern.ppm -colorspace CMYK a.jpg",
-                                 "convert a.jpg -colorspace sRGB ppm:ref.pnm", 24, 2},
-                      FormatCase{"NamedPng", "a.png", "cjpeg -quality 80 pattern.ppm > a.png",
-                                 "djpeg -pnm a.png > ref.pnm", 24, 0}),
+    ::testing::Values(FormatCase{"Baseline", "convert pattern.ppm -quality 90 a.jpg",
+                                 "djpeg -pnm a.jpg > ref.pnm", 24, 0, "a.jpg"},
+                      FormatCase{"Progressive", "convert pattern.ppm -interlace Plane a.jpg",
+                                 "djpeg -pnm a.jpg > ref.pnm", 24, 0, "a.jpg"},
+                      FormatCase{"Grey", "convert pattern.ppm -colorspace Gray a.jpg",
+                                 "djpeg -pnm a.jpg | ppmtoppm > ref.pnm", 24, 0, "a.jpg"},
+                      FormatCase{"Cmyk", "convert pattern.ppm -colorspace CMYK a.jpg",
+                                 "convert a.jpg -colorspace sRGB ppm:ref.pnm", 24, 2, "a.jpg"},
+                      FormatCase{"NamedPng", "cjpeg -quality 80 pattern.ppm > a.png",
+                                 "djpeg -pnm a.png > ref.pnm", 24, 0, "a.png"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Png, LibraryFormat,
     ::testing::Values(
-        FormatCase{"Rgb8", "a.png", "convert pattern.ppm PNG24:a.png", "pngtopam a.png > ref.pnm",
-                   24, 0},
-        FormatCase{"Rgb16", "a.png", "convert pattern.ppm -depth 16 PNG48:a.png",
-                   "pngtopam a.png > ref.pnm", 24, 0},
-        FormatCase{"Palette8", "a.png", "pnmquant 200 rich.ppm | pnmtopng > a.png",
-                   "pngtopam a.png > ref.pnm", 8, 0},
-        FormatCase{"Palette4", "a.png", "pnmquant 9 pattern.ppm | pnmtopng > a.png",
-                   "pngtopam a.png > ref.pnm", 4, 0},
-        FormatCase{"Palette2Bit", "a.png", "pnmquant 4 pattern.ppm | pnmtopng > a.png",
-                   "pngtopam a.png > ref.pnm", 4, 0},
-        FormatCase{"Palette1Bit", "a.png", "pnmquant 2 pattern.ppm | pnmtopng > a.png",
-                   "pngtopam a.png > ref.pnm", 1, 0},
-        FormatCase{"Grey1", "a.png", "ppmtopgm pattern.ppm | pgmtopbm | pnmtopng > a.png",
-                   "pngtopam a.png | pamtopnm | ppmtoppm > ref.pnm", 24, 0},
-        FormatCase{"Grey4", "a.png", "ppmtopgm pattern.ppm | pnmdepth 15 | pnmtopng > a.png",
-                   "pngtopam a.png | ppmtoppm > ref.pnm", 24, 0},
-        FormatCase{"Grey16", "a.png", "ppmtopgm pattern.ppm | pnmdepth 65535 | pnmtopng > a.png",
-                   "pngtopam a.png | pnmdepth 255 | ppmtoppm > ref.pnm", 24, 1},
-        FormatCase{"Interlaced", "a.png", "pnmtopng -force -interlace rich.ppm > a.png",
-                   "pngtopam a.png > ref.pnm", 24, 0},
-        FormatCase{"AlphaOverWhite", "a.png",
+        FormatCase{"Rgb8", "convert pattern.ppm PNG24:a.png", "pngtopam a.png > ref.pnm", 24, 0,
+                   "a.png"},
+        FormatCase{"Rgb16", "convert pattern.ppm -depth 16 PNG48:a.png", "pngtopam a.png > ref.pnm",
+                   24, 0, "a.png"},
+        FormatCase{"Palette8", "pnmquant 200 rich.ppm | pnmtopng > a.png",
+                   "pngtopam a.png > ref.pnm", 8, 0, "a.png"},
+        FormatCase{"Palette4", "pnmquant 9 pattern.ppm | pnmtopng > a.png",
+                   "pngtopam a.png > ref.pnm", 4, 0, "a.png"},
+        FormatCase{"Palette2Bit", "pnmquant 4 pattern.ppm | pnmtopng > a.png",
+                   "pngtopam a.png > ref.pnm", 4, 0, "a.png"},
+        FormatCase{"Palette1Bit", "pnmquant 2 pattern.ppm | pnmtopng > a.png",
+                   "pngtopam a.png > ref.pnm", 1, 0, "a.png"},
+        FormatCase{"Grey1", "ppmtopgm pattern.ppm | pgmtopbm | pnmtopng > a.png",
+                   "pngtopam a.png | pamtopnm | ppmtoppm > ref.pnm", 24, 0, "a.png"},
+        FormatCase{"Grey4", "ppmtopgm pattern.ppm | pnmdepth 15 | pnmtopng > a.png",
+                   "pngtopam a.png | ppmtoppm > ref.pnm", 24, 0, "a.png"},
+        FormatCase{"Grey16", "ppmtopgm pattern.ppm | pnmdepth 65535 | pnmtopng > a.png",
+                   "pngtopam a.png | pnmdepth 255 | ppmtoppm > ref.pnm", 24, 1, "a.png"},
+        FormatCase{"Interlaced", "pnmtopng -force -interlace rich.ppm > a.png",
+                   "pngtopam a.png > ref.pnm", 24, 0, "a.png"},
+        FormatCase{"AlphaOverWhite",
                    "convert pattern.ppm -alpha set -channel A -fx '(i%4)/3' +channel PNG32:a.png",
-                   "convert a.png -background white -flatten ppm:ref.pnm", 24, 1},
-        FormatCase{"GreyAlphaInterlaced", "a.png",
+                   "convert a.png -background white -flatten ppm:ref.pnm", 24, 1, "a.png"},
+        FormatCase{"GreyAlphaInterlaced",
                    "convert pattern.ppm -colorspace Gray -alpha set -channel A -fx 'j%2' +channel "
                    "-interlace PNG a.png",
-                   "convert a.png -background white -flatten ppm:ref.pnm", 24, 1},
-        FormatCase{"NamedJpg", "a.jpg", "pnmtopng -force pattern.ppm > a.jpg",
-                   "pngtopam a.jpg > ref.pnm", 24, 0}),
+                   "convert a.png -background white -flatten ppm:ref.pnm", 24, 1, "a.png"},
+        FormatCase{"NamedJpg", "pnmtopng -force pattern.ppm > a.jpg", "pngtopam a.jpg > ref.pnm",
+                   24, 0, "a.jpg"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Gif, LibraryFormat,
-    ::testing::Values(FormatCase{"Colours256", "a.gif", "pnmquant 256 rich.ppm | pamtogif > a.gif",
-                                 "giftopnm a.gif > ref.pnm", 8, 0},
-                      FormatCase{"Colours16", "a.gif", "pnmquant 16 pattern.ppm | pamtogif > a.gif",
-                                 "giftopnm a.gif > ref.pnm", 4, 0},
-                      FormatCase{"Colours2", "a.gif", "pnmquant 2 pattern.ppm | pamtogif > a.gif",
-                                 "giftopnm a.gif > ref.pnm", 1, 0},
-                      FormatCase{"Interlaced", "a.gif",
-                                 "pnmquant 64 rich.ppm | pamtogif -interlace > a.gif",
-                                 "giftopnm a.gif > ref.pnm", 8, 0}),
+    ::testing::Values(FormatCase{"Colours256", "pnmquant 256 rich.ppm | pamtogif > a.gif",
+                                 "giftopnm a.gif > ref.pnm", 8, 0, "a.gif"},
+                      FormatCase{"Colours16", "pnmquant 16 pattern.ppm | pamtogif > a.gif",
+                                 "giftopnm a.gif > ref.pnm", 4, 0, "a.gif"},
+                      FormatCase{"Colours2", "pnmquant 2 pattern.ppm | pamtogif > a.gif",
+                                 "giftopnm a.gif > ref.pnm", 1, 0, "a.gif"},
+                      FormatCase{"Interlaced", "pnmquant 64 rich.ppm | pamtogif -interlace > a.gif",
+                                 "giftopnm a.gif > ref.pnm", 8, 0, "a.gif"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Tiff, LibraryFormat,
     ::testing::Values(
-        FormatCase{"RgbLzw", "a.tif", "convert pattern.ppm -compress LZW a.tif",
-                   "tifftopnm a.tif > ref.pnm", 24, 0},
-        FormatCase{"RgbDeflateTiled", "a.tif",
+        FormatCase{"RgbLzw", "convert pattern.ppm -compress LZW a.tif", "tifftopnm a.tif > ref.pnm",
+                   24, 0, "a.tif"},
+        FormatCase{"RgbDeflateTiled",
                    "convert pattern.ppm -compress Zip -define tiff:tile-geometry=16x16 a.tif",
-                   "tifftopnm a.tif > ref.pnm", 24, 0},
-        FormatCase{"Rgb16", "a.tif", "convert pattern.ppm -depth 16 a.tif",
-                   "tifftopnm a.tif | pnmdepth 255 > ref.pnm", 24, 1},
-        FormatCase{"Grey8", "a.tif", "convert pattern.ppm -colorspace Gray a.tif",
-                   "tifftopnm a.tif | ppmtoppm > ref.pnm", 24, 0},
-        FormatCase{"Bilevel", "a.tif", "convert pattern.ppm -type Bilevel -compress Group4 a.tif",
-                   "tifftopnm a.tif | ppmtoppm > ref.pnm", 24, 0},
-        FormatCase{"Palette8", "a.tif", "pnmquant 100 rich.ppm | pnmtotiff > a.tif",
-                   "tifftopnm a.tif > ref.pnm", 8, 0},
-        FormatCase{"Palette4", "a.tif", "pnmquant 12 rich.ppm | pnmtotiff -indexbits=4 > a.tif",
-                   "tifftopnm a.tif > ref.pnm", 4, 0},
-        FormatCase{"Cmyk", "a.tif", "convert pattern.ppm -colorspace CMYK a.tif",
-                   "tifftopnm a.tif > ref.pnm", 24, 1},
-        FormatCase{"AlphaOverWhite", "a.tif",
+                   "tifftopnm a.tif > ref.pnm", 24, 0, "a.tif"},
+        FormatCase{"Rgb16", "convert pattern.ppm -depth 16 a.tif",
+                   "tifftopnm a.tif | pnmdepth 255 > ref.pnm", 24, 1, "a.tif"},
+        FormatCase{"Grey8", "convert pattern.ppm -colorspace Gray a.tif",
+                   "tifftopnm a.tif | ppmtoppm > ref.pnm", 24, 0, "a.tif"},
+        FormatCase{"Bilevel", "convert pattern.ppm -type Bilevel -compress Group4 a.tif",
+                   "tifftopnm a.tif | ppmtoppm > ref.pnm", 24, 0, "a.tif"},
+        FormatCase{"Palette8", "pnmquant 100 rich.ppm | pnmtotiff > a.tif",
+                   "tifftopnm a.tif > ref.pnm", 8, 0, "a.tif"},
+        FormatCase{"Palette4", "pnmquant 12 rich.ppm | pnmtotiff -indexbits=4 > a.tif",
+                   "tifftopnm a.tif > ref.pnm", 4, 0, "a.tif"},
+        FormatCase{"Cmyk", "convert pattern.ppm -colorspace CMYK a.tif",
+                   "tifftopnm a.tif > ref.pnm", 24, 1, "a.tif"},
+        FormatCase{"AlphaOverWhite",
                    "convert pattern.ppm -alpha set -channel A -fx '(i%4)/3' +channel a.tif",
-                   "convert a.tif -background white -flatten ppm:ref.pnm", 24, 1},
-        FormatCase{"RotatedByItsTag", "a.tif", "convert pattern.ppm -orient RightTop a.tif",
-                   "convert a.tif -auto-orient ppm:ref.pnm", 24, 0}),
+                   "convert a.tif -background white -flatten ppm:ref.pnm", 24, 1, "a.tif"},
+        FormatCase{"RotatedByItsTag", "convert pattern.ppm -orient RightTop a.tif",
+                   "convert a.tif -auto-orient ppm:ref.pnm", 24, 0, "a.tif"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A JPEG with an Exif block that carries only the orientation.

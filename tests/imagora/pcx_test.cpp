@@ -19,16 +19,7 @@ using testing::Rgb;
 using testing::RgbImage;
 using File = std::vector<std::uint8_t>;
 
-struct ToolCase {
-  const char* name;
-  const char* make;       // pattern.ppm -> pic
-  const char* reference;  // pic -> ref.pnm
-  int bits;
-  int tolerance;
-};
-void PrintTo(const ToolCase& c, std::ostream* os) {
-  *os << c.name;
-}
+using testing::ToolCase;
 
 constexpr const char* kPcxtoppm = "pcxtoppm pic > ref.pnm";
 constexpr const char* kMagick =
@@ -39,18 +30,7 @@ constexpr const char* kMagick =
 class PcxFromTools : public ::testing::TestWithParam<ToolCase> {};
 
 TEST_P(PcxFromTools, MatchesAnIndependentReading) {
-  const ToolCase& c = GetParam();
-  lumaret::testing::TempDir dir;
-  testing::WritePattern(dir / "pattern.ppm", 37, 23);
-  const std::string cd = "cd '" + dir.path().string() + "' && ";
-  ASSERT_EQ(testing::Shell(cd + c.make), 0);
-  ASSERT_EQ(testing::Shell(cd + c.reference), 0);
-  // Chosen by content, whatever the name says.
-  std::filesystem::copy_file(dir / "pic", dir / "pic.jpg");
-  int bits = 0;
-  const RgbImage got = testing::Decode(dir / "pic.jpg", &bits);
-  EXPECT_EQ(bits, c.bits);
-  EXPECT_TRUE(testing::SamePicture(got, testing::ReadPnm(dir / "ref.pnm"), c.tolerance));
+  testing::ExpectDecodesLikeReference(GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -6,9 +6,12 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+
+#include "tests/support/temp_dir.h"
 
 namespace imagora::testing {
 
@@ -172,6 +175,26 @@ void WritePattern(const std::string& ppmPath, int width, int height) {
   if (count)
     return ::testing::AssertionFailure() << count << " pixels differ:" << diffs.str();
   return ::testing::AssertionSuccess();
+}
+
+void PrintTo(const ToolCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+void ExpectDecodesLikeReference(const ToolCase& c) {
+  lumaret::testing::TempDir dir;
+  WritePattern(dir / "pattern.ppm", 37, 23);
+  const std::string cd = "cd '" + dir.path().string() + "' && ";
+  if (std::string(c.make).find("rich.ppm") != std::string::npos) {
+    ASSERT_EQ(Shell(cd + "convert pattern.ppm -blur 0x1.5 rich.ppm"), 0);
+  }
+  ASSERT_EQ(Shell(cd + c.make), 0) << c.make;
+  ASSERT_EQ(Shell(cd + c.reference), 0) << c.reference;
+  std::filesystem::copy_file(dir / c.file, dir / "decoded-as.jpg");
+  int bits = 0;
+  const RgbImage got = Decode(dir / "decoded-as.jpg", &bits);
+  EXPECT_EQ(bits, c.bits);
+  EXPECT_TRUE(SamePicture(got, ReadPnm(dir / "ref.pnm"), c.tolerance));
 }
 
 }  // namespace imagora::testing

@@ -49,4 +49,22 @@ void WritePattern(const std::string& ppmPath, int width, int height);
 ::testing::AssertionResult SamePicture(const RgbImage& got, const RgbImage& want,
                                        int tolerance = 0);
 
+// A picture made by one tool from the test pattern and read back by another,
+// for tables of cases.
+struct ToolCase {
+  const char* name;
+  const char* make;       // in the test's folder: pattern.ppm (37 x 23) -> file
+  const char* reference;  // file -> ref.pnm
+  int bits;               // the depth OpenDib must deliver
+  int tolerance = 0;
+  const char* file = "pic";
+};
+void PrintTo(const ToolCase& c, std::ostream* os);
+
+// Makes the picture in a fresh folder (with rich.ppm, the pattern blurred to
+// hundreds of colours, when the commands ask for it), reads it with the
+// reference tool and with OpenDib under a ".jpg" name, since the decoder is
+// chosen by content, and expects the same depth and pixels.
+void ExpectDecodesLikeReference(const ToolCase& c);
+
 }  // namespace imagora::testing
