@@ -55,6 +55,10 @@ std::string ShortPathOf(const std::string& path) {
 
 bool MakePictureJpeg(const std::string& fileName, const std::string& tempFolder,
                      ProgressSink* progress, PictureJpeg& jpeg) {
+  // A JPEG is re-encoded a row at a time into the very same bytes: neither the
+  // decoded picture nor a temporary file is needed.
+  if (imagora::RecodeJpeg(fileName.c_str(), jpeg.Bytes, &jpeg.Width, &jpeg.Height, progress))
+    return true;
   imagora::DibHandle picture;
   imagora::OpenDib(&picture, fileName.c_str(), -1, progress);
   bool placeholder = picture.Bits == nullptr;

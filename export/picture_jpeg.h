@@ -30,8 +30,8 @@ std::string TempFileName(const std::string& folder, std::string_view prefix,
 std::string ShortPathOf(const std::string& path);
 
 // The JPEG of the picture file (the image library must be set to
-// kExportJpegQuality). A picture whose JPEG cannot be made is replaced by the
-// placeholder's; false only when not even that could be made.
+// kExportJpegQuality); JPEG files are re-encoded without a temporary file. A picture whose JPEG
+// cannot be made is replaced by the placeholder's; false only when not even that could be made.
 bool MakePictureJpeg(const std::string& fileName, const std::string& tempFolder,
                      ProgressSink* progress, PictureJpeg& jpeg);
 

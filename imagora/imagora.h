@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "imagora/dib.h"
 #include "platform/progress.h"
@@ -41,5 +42,12 @@ inline constexpr int kFormatJpeg = 7;
 // Saves a 24-bit picture; format kFormatJpeg writes a baseline JPEG. Returns 1
 // only when the whole file was written, else 0.
 int SaveDib(const DibHandle* picture, const char* fileName, int format, int option);
+
+// Re-encodes a JPEG file at the quality of SetJPEGQual a row at a time,
+// without holding the decoded picture: the very bytes that OpenDib followed by
+// SaveDib would give. False, with nothing done, for a file it does not take
+// that way: not a JPEG, damaged, CMYK, or turned by an EXIF orientation.
+bool RecodeJpeg(const char* fileName, std::string& jpeg, int* width, int* height,
+                lumaret::ProgressSink* owner);
 
 }  // namespace imagora

@@ -4,14 +4,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 
-// clang-format off
-#include <jpeglib.h>
-// clang-format on
-
+#include "imagora/detail/jpeg_common.h"
 #include "imagora/imagora.h"
 
 namespace imagora {
@@ -20,22 +16,12 @@ namespace {
 
 int jpegQuality = 75;
 
-struct ErrorManager {
-  jpeg_error_mgr pub;
-  std::jmp_buf jump;
-};
-
-[[noreturn]] void OnError(j_common_ptr cinfo) {
-  std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
-}
-
 // The whole JPEG in memory (freed by the caller with free), or null.
 // Kept free of objects with destructors: errors leave by longjmp.
 unsigned char* Encode(const DibHandle* picture, unsigned long* size) {
   jpeg_compress_struct cinfo;
-  ErrorManager err;
-  cinfo.err = jpeg_std_error(&err.pub);
-  err.pub.error_exit = OnError;
+  detail::JpegErrors err;
+  cinfo.err = detail::UseJpegErrors(err);
   unsigned char* buffer = nullptr;
   *size = 0;
   if (setjmp(err.jump)) {
@@ -46,12 +32,7 @@ unsigned char* Encode(const DibHandle* picture, unsigned long* size) {
   jpeg_create_compress(&cinfo);
   jpeg_mem_dest(&cinfo, &buffer, size);
   const BitmapInfoHeader& h = picture->Info->bmiHeader;
-  cinfo.image_width = JDIMENSION(h.biWidth);
-  cinfo.image_height = JDIMENSION(h.biHeight);
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_EXT_BGR;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, jpegQuality, TRUE);
+  detail::SetUpJpegEncoder(cinfo, JDIMENSION(h.biWidth), JDIMENSION(h.biHeight));
   jpeg_start_compress(&cinfo, TRUE);
   while (cinfo.next_scanline < cinfo.image_height) {
     // DIB rows are stored bottom-up.
@@ -81,6 +62,10 @@ bool WriteAll(int fd, const unsigned char* data, unsigned long size) {
 
 void SetJPEGQual(int quality) {
   jpegQuality = std::clamp(quality, 1, 100);
+}
+
+int detail::JpegQuality() {
+  return jpegQuality;
 }
 
 int SaveDib(const DibHandle* picture, const char* fileName, int format, int /*option*/) {

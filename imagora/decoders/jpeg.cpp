@@ -6,12 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-// clang-format off
-#include <jpeglib.h>
-#include <jerror.h>
-// clang-format on
-
 #include "imagora/detail/decoders.h"
+#include "imagora/detail/jpeg_common.h"
 #include "imagora/detail/orientation.h"
 #include "imagora/detail/reduced_jpeg.h"
 
@@ -22,23 +18,6 @@ namespace {
 // Beyond the picture itself, libjpeg may need this much for progressive
 // coefficients; more fails cleanly instead of exhausting memory.
 constexpr long kMaxDecoderMemory = 2048L << 20;
-
-struct ErrorManager {
-  jpeg_error_mgr pub;
-  std::jmp_buf jump;
-};
-
-[[noreturn]] void OnError(j_common_ptr cinfo) {
-  std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
-}
-
-// Damaged data is usually only a warning to libjpeg, which then fills the
-// rest with grey; a file that ends early must fail instead. Other warnings,
-// such as stray bytes before a marker, are common in real photos and harmless.
-void OnMessage(j_common_ptr cinfo, int level) {
-  if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
-    OnError(cinfo);
-}
 
 void CmykToBgr(const JSAMPLE* cmyk, std::uint8_t* bgr, JDIMENSION width, bool inverted) {
   for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
@@ -78,10 +57,8 @@ struct Request {
 bool Decode(Bytes file, const Request& request, DibHandle* out, ProgressReporter& progress,
             int* fullWidth, int* fullHeight) {
   jpeg_decompress_struct cinfo;
-  ErrorManager err;
-  cinfo.err = jpeg_std_error(&err.pub);
-  err.pub.error_exit = OnError;
-  err.pub.emit_message = OnMessage;
+  JpegErrors err;
+  cinfo.err = UseJpegErrors(err);
   DibHandle dib{};
 
   if (setjmp(err.jump)) {
@@ -96,7 +73,7 @@ bool Decode(Bytes file, const Request& request, DibHandle* out, ProgressReporter
   jpeg_read_header(&cinfo, TRUE);
 
   if (std::uint64_t(cinfo.image_width) * cinfo.image_height > kMaxPixels)
-    OnError(reinterpret_cast<j_common_ptr>(&cinfo));
+    OnJpegError(reinterpret_cast<j_common_ptr>(&cinfo));
   if (fullWidth) {
     *fullWidth = int(cinfo.image_width);
     *fullHeight = int(cinfo.image_height);
@@ -141,7 +118,7 @@ bool Decode(Bytes file, const Request& request, DibHandle* out, ProgressReporter
   const int width = int(cinfo.output_width), height = int(cinfo.output_height);
   newdib(&dib, width, height, 24, nullptr, 0);
   if (!dib.Bits)
-    OnError(reinterpret_cast<j_common_ptr>(&cinfo));
+    OnJpegError(reinterpret_cast<j_common_ptr>(&cinfo));
   // Freed with the decompressor, also on the error path.
   JSAMPLE* const cmykRow =
       cmyk ? static_cast<JSAMPLE*>((*cinfo.mem->alloc_large)(reinterpret_cast<j_common_ptr>(&cinfo),

@@ -1,0 +1,54 @@
+// What the JPEG decoder, the encoder and the re-encoder share: libjpeg's
+// errors turned into a jump back to the caller, and the encoder's settings.
+#pragma once
+
+#include <csetjmp>
+#include <cstdio>
+
+// clang-format off
+#include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
+
+namespace imagora::detail {
+
+struct JpegErrors {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+};
+
+[[noreturn]] inline void OnJpegError(j_common_ptr cinfo) {
+  std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1);
+}
+
+// Damaged data is usually only a warning to libjpeg, which then fills the
+// rest with grey; a file that ends early must fail instead. Other warnings,
+// such as stray bytes before a marker, are common in real photos and harmless.
+inline void OnJpegMessage(j_common_ptr cinfo, int level) {
+  if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
+    OnJpegError(cinfo);
+}
+
+// Installs the handlers; the caller then does setjmp(errors.jump).
+inline jpeg_error_mgr* UseJpegErrors(JpegErrors& errors) {
+  jpeg_std_error(&errors.pub);
+  errors.pub.error_exit = OnJpegError;
+  errors.pub.emit_message = OnJpegMessage;
+  return &errors.pub;
+}
+
+// The quality last set with SetJPEGQual.
+int JpegQuality();
+
+// Baseline JPEG of blue-green-red rows at JpegQuality(), as every writer of
+// the library makes it.
+inline void SetUpJpegEncoder(jpeg_compress_struct& cinfo, JDIMENSION width, JDIMENSION height) {
+  cinfo.image_width = width;
+  cinfo.image_height = height;
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_EXT_BGR;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, JpegQuality(), TRUE);
+}
+
+}  // namespace imagora::detail

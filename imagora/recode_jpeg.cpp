@@ -1,0 +1,91 @@
+// JPEG to JPEG a row at a time: the decoded picture is never held whole, so a
+// show of large photos exports in little memory.
+#include <cstdlib>
+#include <cstring>
+
+#include "imagora/detail/decoders.h"
+#include "imagora/detail/jpeg_common.h"
+#include "imagora/detail/orientation.h"
+#include "imagora/imagora.h"
+#include "platform/read_file.h"
+
+namespace imagora {
+
+namespace {
+
+using detail::Bytes;
+
+// Kept free of objects with destructors: errors leave by longjmp. On success
+// *out holds the new file (freed by the caller with free).
+bool Recode(Bytes file, unsigned char** out, unsigned long* size, int* width, int* height,
+            detail::ProgressReporter& progress) {
+  jpeg_decompress_struct in;
+  jpeg_compress_struct to;
+  detail::JpegErrors inErrors, toErrors;
+  in.err = detail::UseJpegErrors(inErrors);
+  to.err = detail::UseJpegErrors(toErrors);
+  *out = nullptr;
+  *size = 0;
+  jpeg_create_decompress(&in);
+  jpeg_create_compress(&to);
+  if (setjmp(inErrors.jump) || setjmp(toErrors.jump)) {
+    jpeg_destroy_decompress(&in);
+    jpeg_destroy_compress(&to);
+    std::free(*out);
+    *out = nullptr;
+    return false;
+  }
+  jpeg_mem_src(&in, file.data(), static_cast<unsigned long>(file.size()));
+  jpeg_save_markers(&in, JPEG_APP0 + 1, 0xFFFF);
+  jpeg_read_header(&in, TRUE);
+  bool takes = std::uint64_t(in.image_width) * in.image_height <= kMaxPixels &&
+               in.jpeg_color_space != JCS_CMYK && in.jpeg_color_space != JCS_YCCK;
+  for (jpeg_saved_marker_ptr m = in.marker_list; m && takes; m = m->next)
+    takes =
+        m->marker != JPEG_APP0 + 1 || detail::ExifOrientation(Bytes(m->data, m->data_length)) == 1;
+  if (!takes)
+    detail::OnJpegError(reinterpret_cast<j_common_ptr>(&in));
+
+  // Exactly what OpenDib and SaveDib do, minus the picture in between.
+  in.out_color_space = JCS_EXT_BGR;
+  jpeg_start_decompress(&in);
+  jpeg_mem_dest(&to, out, size);
+  detail::SetUpJpegEncoder(to, in.output_width, in.output_height);
+  jpeg_start_compress(&to, TRUE);
+  JSAMPARRAY row = (*in.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&in), JPOOL_IMAGE,
+                                           in.output_width * 3, 1);
+  while (in.output_scanline < in.output_height) {
+    jpeg_read_scanlines(&in, row, 1);
+    jpeg_write_scanlines(&to, row, 1);
+    progress.rows(in.output_scanline, in.output_height);
+  }
+  jpeg_finish_compress(&to);
+  *width = int(in.output_width);
+  *height = int(in.output_height);
+  jpeg_finish_decompress(&in);
+  jpeg_destroy_decompress(&in);
+  jpeg_destroy_compress(&to);
+  return true;
+}
+
+}  // namespace
+
+bool RecodeJpeg(const char* fileName, std::string& jpeg, int* width, int* height,
+                lumaret::ProgressSink* owner) {
+  detail::ProgressReporter progress(owner);
+  const lumaret::FileBytes file = lumaret::ReadWholeFile(fileName, std::size_t{1} << 30);
+  const Bytes bytes(reinterpret_cast<const std::uint8_t*>(file.bytes.data()), file.bytes.size());
+  if (!file.ok || !detail::IsJpeg(bytes))
+    return false;
+  progress.report(0);
+  unsigned char* out;
+  unsigned long size;
+  if (!Recode(bytes, &out, &size, width, height, progress))
+    return false;
+  jpeg.assign(reinterpret_cast<const char*>(out), size);
+  std::free(out);
+  progress.report(100);
+  return true;
+}
+
+}  // namespace imagora
