@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds Lumaret (Release) and shows its main job on the demo show made from
-# the pictures in examples/: the project, the exported slideshow PDF, and a
-# page that plays the slideshow in a browser. With a project file as
-# argument, does the same for that project.
+# Builds Lumaret (Release) and starts the program on the demo show made from
+# the pictures in examples/ (or on the project given as argument). Without a
+# display it shows the main job instead: the project, the exported slideshow
+# PDF, and a page that plays the slideshow in a browser.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -22,6 +22,11 @@ else
     --background '#101828' --text-color '#FFE08A' --text-border '#000000' \
     examples/*.jpg examples/*.png
 fi
+
+if [[ -n ${DISPLAY:-} || -n ${WAYLAND_DISPLAY:-} ]]; then
+  exec build/bin/lumaret "$project"
+fi
+
 "$cli" show "$project"
 "$cli" export "$project" "$out.pdf"
 "$cli" preview "$project" "$out.html"

@@ -17,6 +17,12 @@ class Messages {
 
   // A question with OK and Cancel; true when the user answered OK.
   virtual bool confirm(const std::string& title, const std::string& text) = 0;
+
+  // The same question shown as a notice rather than a doubt (the information
+  // icon instead of the question mark), as before quitting.
+  virtual bool confirmNotice(const std::string& title, const std::string& text) {
+    return confirm(title, text);
+  }
 };
 
 }  // namespace lumaret

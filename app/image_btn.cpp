@@ -1,0 +1,69 @@
+#include "app/image_btn.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace lumaret {
+
+TImageBtn::TImageBtn(QWidget* parent) : QWidget(parent) {
+  setCursor(Qt::PointingHandCursor);
+}
+
+void TImageBtn::setPicture(const QPixmap& picture) {
+  if (swapped_)
+    saved_ = picture;
+  else
+    shown_ = picture;
+  resize(picture.deviceIndependentSize().toSize());
+  update();
+}
+
+void TImageBtn::ShowPicture2() {
+  if (swapped_)
+    return;
+  saved_ = shown_;
+  shown_ = picture2_;
+  swapped_ = true;
+  repaint();
+}
+
+void TImageBtn::RestorePicture() {
+  if (!swapped_)
+    return;
+  shown_ = saved_;
+  saved_ = QPixmap();
+  swapped_ = false;
+  repaint();
+}
+
+void TImageBtn::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.drawPixmap(0, 0, shown_);
+}
+
+void TImageBtn::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton)
+    return;
+  ShowPicture2();
+  held_ = true;
+}
+
+void TImageBtn::mouseMoveEvent(QMouseEvent* event) {
+  if (!held_)
+    return;
+  if (rect().contains(event->position().toPoint()))
+    ShowPicture2();
+  else
+    RestorePicture();
+}
+
+void TImageBtn::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !held_)
+    return;
+  RestorePicture();
+  held_ = false;
+  if (rect().contains(event->position().toPoint()))
+    emit clicked();
+}
+
+}  // namespace lumaret

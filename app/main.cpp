@@ -1,0 +1,61 @@
+// lumaret: the desktop program. Started with a project file, it opens it.
+//
+// Hidden options for documentation: --screenshot FILE [--page N] shows the
+// window, saves a picture of it with page N (0 = Pictures) in front, and ends;
+// --page about pictures the about window instead.
+#include <QApplication>
+#include <QTabWidget>
+
+#include "app/about_box.h"
+#include "app/main_form.h"
+#include "platform/qt/modal_runner.h"
+#include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_messages.h"
+#include "platform/qt/qt_shell.h"
+
+namespace {
+
+// Takes "--name VALUE" out of the arguments; empty when it is not there.
+QString TakeOption(QStringList& arguments, const QString& name) {
+  const qsizetype at = arguments.indexOf(name);
+  if (at < 0 || at + 1 >= arguments.size())
+    return {};
+  const QString value = arguments.at(at + 1);
+  arguments.remove(at, 2);
+  return value;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Lumaret"));
+  QApplication::setOrganizationName(QStringLiteral("Lumaret"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Lumaret"));
+  QApplication::setApplicationVersion(QStringLiteral("1.0"));
+
+  QStringList arguments = QApplication::arguments().mid(1);
+  const QString screenshot = TakeOption(arguments, QStringLiteral("--screenshot"));
+  const QString page = TakeOption(arguments, QStringLiteral("--page"));
+
+  lumaret::QtMessages messages;
+  lumaret::QtDialogs dialogs;
+  lumaret::QtShell shell;
+  lumaret::ExecModalRunner modal;
+  lumaret::TMainForm form({messages, dialogs, shell, modal}, arguments);
+  form.show();
+
+  if (!screenshot.isEmpty()) {
+    QApplication::processEvents();
+    if (page == QLatin1String("about")) {
+      lumaret::TAboutBox about(shell, &form);
+      about.show();
+      QApplication::processEvents();
+      return about.grab().save(screenshot) ? 0 : 1;
+    }
+    form.findChild<QTabWidget*>(QStringLiteral("PageControl2"))->setCurrentIndex(page.toInt());
+    QApplication::processEvents();
+    return form.grab().save(screenshot) ? 0 : 1;
+  }
+  return QApplication::exec();
+}

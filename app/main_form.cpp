@@ -1,0 +1,433 @@
+#include "app/main_form.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/about_box.h"
+#include "app/artwork.h"
+#include "app/html_color_combo_box.h"
+#include "app/image_btn.h"
+#include "app/page_frame.h"
+#include "app/spin_edit.h"
+#include "app/status_bar.h"
+#include "app/web_address.h"
+#include "document/project_file.h"
+#include "export/export_pdf.h"
+
+namespace lumaret {
+namespace {
+
+using artwork::Motif;
+
+constexpr int kToolStripHeight = 27;
+constexpr int kBottomBarHeight = 41;
+constexpr int kProgressPanel = 1;
+
+const char* const kSaveFirst = "Be sure that everything you want to maintain was saved.";
+const char* const kQuitQuestion =
+    "You leave the program now. Be sure that everything you want to maintain is saved.";
+const char* const kLumaretFilter = "Lumaret files (*.lmt)|*.lmt";
+const char* const kPictureFilter =
+    "All pictures|*.BMP;*.DIB;*.GIF;*.IFF;*.JIF;*.JPG;*.LBM;*.PCX;*.RLE;*.TGA;*.TIF;*.PNG|"
+    "BMP - Windows, OS/2 Bitmap|*.BMP|DIB - Windows, OS/2 DIB|*.DIB|"
+    "GIF - CompuServe Graphics Interchange|*.GIF|IFF - Amiga|*.IFF|"
+    "JIF - JPEG - JFIF Compilant|*.JIF|JPG - JPEG - JFIF Compilant|*.JPG|"
+    "LBM - Deluxe Paint|*.LBM|PCX - ZSoft Paintbrush|*.PCX|RLE - Windows RLE|*.RLE|"
+    "TGA - Truevision Targa|*.TGA|TIF - Tagged image file Format|*.TIF|"
+    "PNG - Portable Graphics Network|*.PNG|All files (*.*)|*.*";
+
+template <typename W>
+W* Named(W* widget, const char* name) {
+  widget->setObjectName(QLatin1String(name));
+  return widget;
+}
+
+std::string PathBytes(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+TMainForm::TMainForm(MainFormServices services, QStringList arguments, QWidget* parent)
+    : QWidget(parent), services_(services), arguments_(std::move(arguments)) {
+  setObjectName(QStringLiteral("MainForm"));
+  setWindowTitle(QStringLiteral("Lumaret 1.0"));
+  setWindowIcon(artwork::Glyph(Motif::Pictures));
+  QFont small = font();
+  small.setPointSize(8);
+  setFont(small);
+
+  OpenDialog1 = {kPictureFilter, "", true, false, ""};
+  OpenDialog2 = {kLumaretFilter, "lmt", false, false, ""};
+  SaveDialog1 = {kLumaretFilter, "lmt", false, true, ""};
+  SaveDialog2 = {"PDF files (*.pdf)|*.pdf", "pdf", false, true, ""};
+
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+
+  auto* toolStrip = new QWidget(this);
+  toolStrip->setFixedHeight(kToolStripHeight);
+  BuildToolStrip(toolStrip);
+  column->addWidget(toolStrip);
+
+  PageControl2 = Named(new QTabWidget(this), "PageControl2");
+  BuildPages();
+  column->addWidget(PageControl2, 1);
+
+  column->addWidget(BuildBottomBar());
+
+  StatusBar1 = Named(new StatusBar(this), "StatusBar1");
+  StatusBar1->addPanel(250, false);
+  StatusBar1->addPanel(50, true);
+  StatusBar1->setDrawPanel([this](QPainter& canvas, int panel, const QRect& rect) {
+    StatusBar1DrawPanel(canvas, panel, rect);
+  });
+  column->addWidget(StatusBar1);
+
+  SettingsToControls();
+
+  resize(638, 512);
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::BuildToolStrip(QWidget* strip) {
+  struct Tool {
+    QToolButton** button;
+    const char* name;
+    const char* caption;
+    const char* hint;
+    Motif glyph;
+    void (TMainForm::*command)();
+  };
+  const Tool tools[] = {
+      {&NewBtn, "NewBtn", "New", "Create new slideshow", Motif::New, &TMainForm::NewBtnClick},
+      {&OpenBtn, "OpenBtn", "Open...", "Open slideshow...", Motif::Open, &TMainForm::OpenBtnClick},
+      {&SaveAsBtn, "SaveAsBtn", "Save as...", "Save slideshow as...", Motif::SaveAs,
+       &TMainForm::SaveAsBtnClick},
+  };
+  int x = 8;
+  for (const Tool& tool : tools) {
+    auto* button = Named(new QToolButton(strip), tool.name);
+    button->setText(QString::fromLatin1(tool.caption));
+    button->setToolTip(QString::fromLatin1(tool.hint));
+    button->setIcon(artwork::Glyph(tool.glyph));
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setAutoRaise(true);
+    button->setGeometry(x, 1, 121, 25);
+    connect(button, &QToolButton::clicked, this, tool.command);
+    *tool.button = button;
+    x += 121;
+  }
+}
+
+void TMainForm::BuildPages() {
+  struct Page {
+    const char* name;
+    const char* tab;
+    const char* header;
+    const char* sideTitle;
+    Motif motif;
+  };
+  const Page pages[] = {
+      {"TabSheet2", "Pictures", "Manage pictures - add and delete pictures and write comments",
+       "Manage pictures", Motif::Pictures},
+      {"TabSheet3", "Find", "Find picture - find a keyword inside the picture descriptions",
+       "Find pictures...", Motif::Find},
+      {"TabSheet5", "Settings", "Settings - choose the page layout here", "Settings",
+       Motif::Settings},
+      {"TabSheet1", "Create PDF file", "Create PDF file - here you can create the PDF file",
+       "Create PDF file...", Motif::Pdf},
+  };
+  for (const Page& page : pages) {
+    auto* sheet = Named(new QWidget(PageControl2), page.name);
+    QWidget* work = BuildPageFrame(sheet, QString::fromLatin1(page.header),
+                                   QString::fromLatin1(page.sideTitle), page.motif);
+    if (page.motif == Motif::Settings)
+      BuildSettingsPage(work);
+    else if (page.motif == Motif::Pdf)
+      BuildPdfPage(work);
+    PageControl2->addTab(sheet, artwork::Glyph(page.motif), QString::fromLatin1(page.tab));
+  }
+  PageControl2->setCurrentIndex(0);
+}
+
+void TMainForm::BuildSettingsPage(QWidget* work) {
+  TimeEd = Named(new TSpinEdit(work), "TimeEd");
+  TimeEd2 = Named(new TSpinEdit(work), "TimeEd2");
+  HtmlColorComboBox1 =
+      Named(new THtmlColorComboBox(&services_.dialogs, work), "HtmlColorComboBox1");
+  HtmlColorComboBox3 =
+      Named(new THtmlColorComboBox(&services_.dialogs, work), "HtmlColorComboBox3");
+  HtmlColorComboBox2 =
+      Named(new THtmlColorComboBox(&services_.dialogs, work), "HtmlColorComboBox2");
+  TextXEd = Named(new TSpinEdit(work), "TextXEd");
+  TextYEd = Named(new TSpinEdit(work), "TextYEd");
+  FontSizeEd = Named(new TSpinEdit(work), "FontSizeEd");
+  Blende1Check = Named(new QRadioButton(QStringLiteral("Bleeding"), work), "Blende1Check");
+  Blende2Check = Named(new QRadioButton(QStringLiteral("Cross fadeing"), work), "Blende2Check");
+
+  for (TSpinEdit* time : {TimeEd, TimeEd2})
+    time->setLimits(SlideshowSettings::kMinTime, SlideshowSettings::kMaxTime);
+  for (THtmlColorComboBox* combo : {HtmlColorComboBox1, HtmlColorComboBox2, HtmlColorComboBox3})
+    combo->SetLanguage(lgDeutsch);
+
+  struct Row {
+    const char* label;
+    QWidget* control;
+    int width;
+    bool percent;
+  };
+  const Row rows[] = {
+      {"Bleeding duration", TimeEd, 73, false},
+      {"Stop time:", TimeEd2, 73, false},
+      {"Background color:", HtmlColorComboBox1, 120, false},
+      {"Text color:", HtmlColorComboBox3, 120, false},
+      {"Text border", HtmlColorComboBox2, 120, false},
+      {"Text position x:", TextXEd, 57, true},
+      {"Text position y:", TextYEd, 57, true},
+      {"Font size:", FontSizeEd, 57, false},
+  };
+  // Rows are 24 pixels apart with controls at x = 120; a larger
+  // font gets the room it needs, in the same arrangement.
+  int labelWidth = 0;
+  int controlHeight = 22;
+  for (const Row& row : rows) {
+    labelWidth = std::max(labelWidth, fontMetrics().horizontalAdvance(QLatin1String(row.label)));
+    controlHeight = std::max(controlHeight, row.control->sizeHint().height());
+  }
+  const int controlX = std::max(120, 8 + labelWidth + 10);
+  const int pitch = std::max(24, controlHeight + 2);
+  int y = 8;
+  for (const Row& row : rows) {
+    auto* label = new QLabel(QString::fromLatin1(row.label), work);
+    label->setGeometry(8, y, controlX - 10, controlHeight);
+    row.control->setGeometry(controlX, y, row.width, controlHeight);
+    if (row.percent) {
+      auto* percent = new QLabel(QStringLiteral("%"), work);
+      percent->setGeometry(controlX + row.width + 4, y, 20, controlHeight);
+    }
+    y += pitch;
+  }
+  const int radioHeight = std::max(17, Blende1Check->sizeHint().height());
+  Blende1Check->setGeometry(controlX, y, 169, radioHeight);
+  Blende2Check->setGeometry(controlX, y + std::max(16, radioHeight), 169, radioHeight);
+
+  QWidget* order[] = {TimeEd,       HtmlColorComboBox1, HtmlColorComboBox3, TextXEd,
+                      TextYEd,      HtmlColorComboBox2, FontSizeEd,         TimeEd2,
+                      Blende1Check, Blende2Check};
+  for (std::size_t i = 1; i < std::size(order); ++i)
+    QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void TMainForm::BuildPdfPage(QWidget* work) {
+  SavePDFBtn = Named(new QPushButton(QStringLiteral("Save PDF file"), work), "SavePDFBtn");
+  SavePDFBtn->setIcon(artwork::Glyph(Motif::Pdf));
+  SavePDFBtn->setGeometry(8, 8, 145, 25);
+  connect(SavePDFBtn, &QPushButton::clicked, this, &TMainForm::SavePDFBtnClick);
+  ShowPDFCheck = Named(new QCheckBox(QStringLiteral("Show the PDF file after creation"), work),
+                       "ShowPDFCheck");
+  VollScreenCheck =
+      Named(new QCheckBox(QStringLiteral("Full screen animation"), work), "VollScreenCheck");
+  const int checkHeight = std::max(17, ShowPDFCheck->sizeHint().height());
+  ShowPDFCheck->setGeometry(160, 8, ShowPDFCheck->sizeHint().width() + 8, checkHeight);
+  VollScreenCheck->setGeometry(160, 8 + std::max(16, checkHeight),
+                               VollScreenCheck->sizeHint().width() + 8, checkHeight);
+}
+
+QWidget* TMainForm::BuildBottomBar() {
+  auto* bar = new QWidget(this);
+  bar->setFixedHeight(kBottomBarHeight);
+  auto* row = new QHBoxLayout(bar);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(0);
+
+  auto* left = new QWidget(bar);
+  wwwBtn = Named(new QToolButton(left), "wwwBtn");
+  wwwBtn->setText(QString::fromLatin1(kWebAddressShown));
+  wwwBtn->setIcon(artwork::Glyph(Motif::Web));
+  wwwBtn->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  wwwBtn->setAutoRaise(true);
+  wwwBtn->setCursor(Qt::PointingHandCursor);
+  wwwBtn->setGeometry(5, 5, std::max(137, wwwBtn->sizeHint().width()), 33);
+  connect(wwwBtn, &QToolButton::clicked, this, &TMainForm::wwwBtnClick);
+  row->addWidget(left, 1);
+
+  auto* right = new QWidget(bar);
+  right->setFixedWidth(214);
+  ueberbtn = Named(new TImageBtn(right), "ueberbtn");
+  ueberbtn->setPicture(artwork::ImageButtonPicture(Motif::Info, QStringLiteral("Info"), false));
+  ueberbtn->setPicture2(artwork::ImageButtonPicture(Motif::Info, QStringLiteral("Info"), true));
+  ueberbtn->setToolTip(QStringLiteral("Information about the program"));
+  ueberbtn->move(0, 8);
+  connect(ueberbtn, &TImageBtn::clicked, this, &TMainForm::ueberbtnClick);
+  endebtn = Named(new TImageBtn(right), "endebtn");
+  endebtn->setPicture(artwork::ImageButtonPicture(Motif::Quit, QStringLiteral("Quit"), false));
+  endebtn->setPicture2(artwork::ImageButtonPicture(Motif::Quit, QStringLiteral("Quit"), true));
+  endebtn->setToolTip(QStringLiteral("Quit the program"));
+  endebtn->move(104, 8);
+  connect(endebtn, &TImageBtn::clicked, this, &TMainForm::EndeBtnClick);
+  row->addWidget(right);
+  return bar;
+}
+
+void TMainForm::ControlsToSettings() {
+  SlideshowSettings& s = doc_.Settings;
+  s.SetFadeDuration(TimeEd->value());
+  s.SetStopTime(TimeEd2->value());
+  s.BackgroundColor = HtmlColorComboBox1->ColorValue();
+  s.TextBorderColor = HtmlColorComboBox2->ColorValue();
+  s.TextColor = HtmlColorComboBox3->ColorValue();
+  s.TextPosX = TextXEd->value();
+  s.TextPosY = TextYEd->value();
+  s.FontSize = FontSizeEd->value();
+  s.CrossFade = Blende2Check->isChecked();
+  s.FullScreen = VollScreenCheck->isChecked();
+  s.ShowPdfAfterCreation = ShowPDFCheck->isChecked();
+}
+
+void TMainForm::SettingsToControls() {
+  const SlideshowSettings& s = doc_.Settings;
+  ShowPDFCheck->setChecked(s.ShowPdfAfterCreation);
+  TimeEd->setValue(s.FadeDuration());
+  TimeEd2->setValue(s.StopTime());
+  HtmlColorComboBox1->SetColorValue(s.BackgroundColor);
+  HtmlColorComboBox3->SetColorValue(s.TextColor);
+  HtmlColorComboBox2->SetColorValue(s.TextBorderColor);
+  (s.CrossFade ? Blende2Check : Blende1Check)->setChecked(true);
+  VollScreenCheck->setChecked(s.FullScreen);
+  TextXEd->setValue(s.TextPosX);
+  TextYEd->setValue(s.TextPosY);
+  FontSizeEd->setValue(s.FontSize);
+}
+
+void TMainForm::NewBtnClick() {
+  if (!services_.messages.confirm("File|New", kSaveFirst))
+    return;
+  doc_.FreeAllPics();
+  doc_.Settings = SlideshowSettings{};
+  SettingsToControls();
+  doc_.CurrentPicture = 1;
+}
+
+void TMainForm::OpenBtnClick() {
+  if (!services_.messages.confirm("File|Open", kSaveFirst))
+    return;
+  const std::vector<std::string> chosen = services_.dialogs.openFiles(OpenDialog2);
+  if (chosen.empty())
+    return;
+  OpenDialog2.fileName = chosen.front();
+  // A file that cannot be loaded keeps the settings: they must be the ones on screen.
+  ControlsToSettings();
+  OpenFileNow(doc_, chosen.front(), services_.messages);
+  SettingsToControls();
+}
+
+void TMainForm::SaveAsBtnClick() {
+  const auto chosen = services_.dialogs.saveFile(SaveDialog1);
+  if (!chosen)
+    return;
+  SaveDialog1.fileName = *chosen;
+  ControlsToSettings();
+  WriteProjectFile(doc_, *chosen, services_.messages);
+}
+
+void TMainForm::SavePDFBtnClick() {
+  const auto chosen = services_.dialogs.saveFile(SaveDialog2);
+  if (!chosen)
+    return;
+  SaveDialog2.fileName = *chosen;
+  ControlsToSettings();
+  ExportPdf(doc_, *chosen, services_.messages, this, &services_.shell);
+}
+
+void TMainForm::EndeBtnClick() {
+  close();
+}
+
+void TMainForm::ueberbtnClick() {
+  TAboutBox about(services_.shell, this);
+  services_.modal.run(about);
+}
+
+void TMainForm::wwwBtnClick() {
+  services_.shell.openDocument(kWebAddress);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  FormShow();
+}
+
+void TMainForm::FormShow() {
+  if (firstShown_)
+    return;
+  firstShown_ = true;
+  if (arguments_.isEmpty())
+    return;
+  ControlsToSettings();
+  OpenFileNow(doc_, PathBytes(arguments_.front()), services_.messages);
+  SettingsToControls();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  bool canClose = true;
+  FormCloseQuery(canClose);
+  if (canClose)
+    event->accept();
+  else
+    event->ignore();
+}
+
+void TMainForm::FormCloseQuery(bool& canClose) {
+  canClose = services_.messages.confirmNotice("Quit program", kQuitQuestion);
+}
+
+QRect TMainForm::ProgressBarRect() const {
+  // The percentage is used as given: a value past 100 draws past the panel
+  // and is cut off there by the panel's clip.
+  const int width = int(std::int64_t(progressRect_.width()) * progressPercent_ / 100);
+  return QRect(progressRect_.left(), progressRect_.top(), width, progressRect_.height());
+}
+
+void TMainForm::StatusBar1DrawPanel(QPainter& canvas, int panel, const QRect& rect) {
+  if (panel != kProgressPanel)
+    return;
+  progressRect_ = rect;
+  canvas.fillRect(ProgressBarRect(), artwork::kProgressColor);
+}
+
+void TMainForm::SetProStatus(int percent) {
+  if (percent < progressPercent_) {
+    progressPercent_ = percent;
+    StatusBar1->repaint();
+  } else {
+    progressPercent_ = percent;
+    SBarPaintMore();
+  }
+}
+
+void TMainForm::SBarPaintMore() {
+  // Painted before returning, so the bar grows while a picture is still
+  // being decoded and no events are handled.
+  const QRect bar = ProgressBarRect();
+  if (!bar.isEmpty())
+    StatusBar1->repaint(bar);
+}
+
+}  // namespace lumaret

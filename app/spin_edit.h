@@ -1,0 +1,50 @@
+// A field for whole numbers with up and down buttons. Unlike QSpinBox it keeps
+// whatever the user typed until the field is left, and text that is not a
+// number reads as the lowest value.
+#pragma once
+
+#include <QAbstractSpinBox>
+#include <cstdint>
+
+namespace lumaret {
+
+class TSpinEdit : public QAbstractSpinBox {
+  Q_OBJECT
+
+ public:
+  explicit TSpinEdit(QWidget* parent = nullptr);
+
+  // Equal lowest and highest values mean no limits.
+  void setLimits(std::int32_t lowest, std::int32_t highest);
+  std::int32_t lowest() const { return lowest_; }
+  std::int32_t highest() const { return highest_; }
+
+  // The number in the field; the lowest value when the text is not a number.
+  std::int32_t value() const;
+  // Shows the number, held within the limits.
+  void setValue(std::int64_t value);
+
+  // The field's text as typed, whether or not it is a number.
+  QString text() const;
+  void setText(const QString& text);
+
+  void stepBy(int steps) override;
+  QValidator::State validate(QString& input, int& pos) const override;
+
+ signals:
+  // A typed character was refused (the field beeps).
+  void refused();
+
+ protected:
+  StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }
+  void focusOutEvent(QFocusEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  std::int64_t Checked(std::int64_t value) const;
+
+  std::int32_t lowest_ = 0;
+  std::int32_t highest_ = 0;
+};
+
+}  // namespace lumaret

@@ -1,0 +1,70 @@
+#include "app/status_bar.h"
+
+#include <QPainter>
+
+namespace lumaret {
+namespace {
+
+constexpr int kBarHeight = 19;
+constexpr int kGap = 2;  // between panels, and the panels' distance from the top
+
+}  // namespace
+
+StatusBar::StatusBar(QWidget* parent) : QWidget(parent) {
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  setAutoFillBackground(true);
+}
+
+void StatusBar::addPanel(int width, bool ownerDrawn) {
+  panels_.push_back({width, ownerDrawn, {}});
+  update();
+}
+
+void StatusBar::setPanelText(int panel, const QString& text) {
+  panels_.at(std::size_t(panel)).text = text;
+  update(panelRect(panel));
+}
+
+QRect StatusBar::panelRect(int panel) const {
+  // A panel ends where the widths so far add up to, and starts one gap after
+  // the end of the one before it.
+  int edge = 0;
+  for (int i = 0; i < panel; ++i)
+    edge += panels_[std::size_t(i)].width;
+  const int right = edge + panels_.at(std::size_t(panel)).width;
+  return QRect(QPoint(edge + kGap, kGap), QPoint(right - 1, height() - 2));
+}
+
+QSize StatusBar::sizeHint() const {
+  return {200, std::max(kBarHeight, fontMetrics().height() + 5)};
+}
+
+void StatusBar::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const QPalette& pal = palette();
+  for (int i = 0; i < int(panels_.size()); ++i) {
+    const QRect inner = panelRect(i);
+    // A thin sunken frame just outside the panel's rectangle.
+    const QRect frame = inner.adjusted(-1, -1, 1, 1);
+    painter.setPen(pal.dark().color());
+    painter.drawLine(frame.topLeft(), frame.topRight());
+    painter.drawLine(frame.topLeft(), frame.bottomLeft());
+    painter.setPen(pal.light().color());
+    painter.drawLine(frame.bottomLeft(), frame.bottomRight());
+    painter.drawLine(frame.topRight(), frame.bottomRight());
+    const Panel& panel = panels_[std::size_t(i)];
+    if (panel.ownerDrawn) {
+      if (drawPanel_) {
+        painter.save();
+        painter.setClipRect(inner);
+        drawPanel_(painter, i, inner);
+        painter.restore();
+      }
+    } else {
+      painter.setPen(pal.windowText().color());
+      painter.drawText(inner.adjusted(3, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter, panel.text);
+    }
+  }
+}
+
+}  // namespace lumaret

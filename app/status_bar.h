@@ -1,0 +1,48 @@
+// A status bar of fixed-width panels, as the main window wants it: text
+// panels, and panels that the owner draws itself.
+#pragma once
+
+#include <QRect>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+class QPainter;
+
+namespace lumaret {
+
+class StatusBar : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Draws an owner-drawn panel: painter, panel number, the panel's inner rectangle.
+  using DrawPanel = std::function<void(QPainter&, int, const QRect&)>;
+
+  explicit StatusBar(QWidget* parent = nullptr);
+
+  // Adds a panel of the given width; an owner-drawn one is painted by DrawPanel.
+  void addPanel(int width, bool ownerDrawn);
+  void setPanelText(int panel, const QString& text);
+  QString panelText(int panel) const { return panels_.at(std::size_t(panel)).text; }
+  void setDrawPanel(DrawPanel draw) { drawPanel_ = std::move(draw); }
+
+  // The rectangle inside the panel's border, in the bar's coordinates.
+  QRect panelRect(int panel) const;
+
+  QSize sizeHint() const override;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  struct Panel {
+    int width;
+    bool ownerDrawn;
+    QString text;
+  };
+  std::vector<Panel> panels_;
+  DrawPanel drawPanel_;
+};
+
+}  // namespace lumaret

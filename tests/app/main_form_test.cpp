@@ -1,0 +1,453 @@
+// The main window driven as a user would, every question and dialog answered
+// by the recording seams.
+#include "app/main_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QDate>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/html_color_combo_box.h"
+#include "app/image_btn.h"
+#include "app/spin_edit.h"
+#include "app/status_bar.h"
+#include "document/project_file.h"
+#include "platform/recording_messages.h"
+#include "tests/document/project_bytes.h"
+#include "tests/support/temp_dir.h"
+
+namespace lumaret {
+namespace {
+
+using testing::ProjectBytes;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+const std::string kSaveFirst = "Be sure that everything you want to maintain was saved.";
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  void Create(QStringList arguments = {}) {
+    form = std::make_unique<TMainForm>(MainFormServices{messages, dialogs, shell, modal},
+                                       std::move(arguments));
+  }
+  void SetUp() override { Create(); }
+
+  template <typename W>
+  W* Control(const char* name) {
+    W* widget = form->findChild<W*>(QLatin1String(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  TSpinEdit* Spin(const char* name) { return Control<TSpinEdit>(name); }
+  THtmlColorComboBox* Combo(const char* name) { return Control<THtmlColorComboBox>(name); }
+  QAbstractButton* Button(const char* name) { return Control<QAbstractButton>(name); }
+
+  // Changes every setting on the pages away from its start value.
+  void ChangeEverySetting() {
+    Spin("TimeEd")->setText(QStringLiteral("2500"));
+    Spin("TimeEd2")->setText(QStringLiteral("4000"));
+    Combo("HtmlColorComboBox1")->SetColorValue(0x800000);
+    Combo("HtmlColorComboBox2")->SetColorValue(0xA6CAF0);
+    Combo("HtmlColorComboBox3")->SetColorValue(0x0000FF);
+    Spin("TextXEd")->setText(QStringLiteral("-5"));
+    Spin("TextYEd")->setText(QStringLiteral("500"));
+    Spin("FontSizeEd")->setText(QStringLiteral("12"));
+    Button("Blende2Check")->setChecked(true);
+    Button("VollScreenCheck")->setChecked(true);
+    Button("ShowPDFCheck")->setChecked(false);
+  }
+  static ProjectBytes::Settings ChangedSettings() {
+    ProjectBytes::Settings s;
+    s.showPdf = 0;
+    s.fade = 2500;
+    s.stop = 4000;
+    s.background = 0x800000;
+    s.border = 0xA6CAF0;
+    s.textColor = 0x0000FF;
+    s.x = -5;
+    s.y = 500;
+    s.font = 12;
+    s.bleeding = 0;
+    s.fullScreen = 1;
+    return s;
+  }
+  // The settings as the window would save them now.
+  std::string SavedProject() {
+    const std::string path = dir / "saved.lmt";
+    dialogs.saveAnswers = {path};
+    form->SaveAsBtnClick();
+    return ReadBytes(path);
+  }
+  std::string Picture(const char* name) { return std::string(LUMARET_EXAMPLES) + "/" + name; }
+
+  TempDir dir;
+  RecordingMessages messages;
+  RecordingDialogs dialogs;
+  RecordingShell shell;
+  RecordingModalRunner modal;
+  std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(MainFormTest, HasItsTitleSizePagesAndPanels) {
+  EXPECT_EQ(form->windowTitle(), QStringLiteral("Lumaret 1.0"));
+  EXPECT_EQ(form->size(), QSize(638, 512));
+  auto* pages = Control<QTabWidget>("PageControl2");
+  ASSERT_EQ(pages->count(), 4);
+  EXPECT_EQ(pages->currentIndex(), 0);
+  const char* names[] = {"TabSheet2", "TabSheet3", "TabSheet5", "TabSheet1"};
+  const char* tabs[] = {"Pictures", "Find", "Settings", "Create PDF file"};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(pages->widget(i)->objectName(), QLatin1String(names[i]));
+    EXPECT_EQ(pages->tabText(i), QLatin1String(tabs[i]));
+    EXPECT_FALSE(pages->tabIcon(i).isNull());
+  }
+  auto* bar = Control<StatusBar>("StatusBar1");
+  EXPECT_EQ(bar->panelRect(0).right() + 1, 250);
+  EXPECT_EQ(bar->panelRect(1).left(), 252);
+  EXPECT_EQ(bar->panelRect(1).right() + 1, 300);
+}
+
+struct PageFrame {
+  const char* page;
+  const char* header;
+  const char* sideTitle;
+};
+
+class MainFormPages : public MainFormTest, public ::testing::WithParamInterface<PageFrame> {};
+
+TEST_P(MainFormPages, ShowTheirHeaderLineAndSideTitle) {
+  auto* page = Control<QWidget>(GetParam().page);
+  QStringList texts;
+  for (const QLabel* label : page->findChildren<QLabel*>())
+    texts << label->text();
+  EXPECT_TRUE(texts.contains(QLatin1String(GetParam().header))) << texts.join('|').toStdString();
+  EXPECT_TRUE(texts.contains(QLatin1String(GetParam().sideTitle)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pages, MainFormPages,
+    ::testing::Values(PageFrame{"TabSheet2",
+                                "Manage pictures - add and delete pictures and write comments",
+                                "Manage pictures"},
+                      PageFrame{"TabSheet3",
+                                "Find picture - find a keyword inside the picture descriptions",
+                                "Find pictures..."},
+                      PageFrame{"TabSheet5", "Settings - choose the page layout here", "Settings"},
+                      PageFrame{"TabSheet1", "Create PDF file - here you can create the PDF file",
+                                "Create PDF file..."}));
+
+struct ButtonCase {
+  const char* name;
+  const char* caption;
+  const char* hint;
+};
+
+class MainFormButtons : public MainFormTest, public ::testing::WithParamInterface<ButtonCase> {};
+
+TEST_P(MainFormButtons, CarryTheirCaptionAndHint) {
+  QWidget* widget = Control<QWidget>(GetParam().name);
+  ASSERT_NE(widget, nullptr);
+  const QString caption = widget->property("text").toString();
+  EXPECT_EQ(caption, QString::fromUtf8(GetParam().caption));
+  EXPECT_EQ(widget->toolTip(), QString::fromUtf8(GetParam().hint));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Controls, MainFormButtons,
+    ::testing::Values(ButtonCase{"NewBtn", "New", "Create new slideshow"},
+                      ButtonCase{"OpenBtn", "Open...", "Open slideshow..."},
+                      ButtonCase{"SaveAsBtn", "Save as...", "Save slideshow as..."},
+                      ButtonCase{"SavePDFBtn", "Save PDF file", ""},
+                      ButtonCase{"ShowPDFCheck", "Show the PDF file after creation", ""},
+                      ButtonCase{"VollScreenCheck", "Full screen animation", ""},
+                      ButtonCase{"Blende1Check", "Bleeding", ""},
+                      ButtonCase{"Blende2Check", "Cross fadeing", ""},
+                      ButtonCase{"wwwBtn", "lumaret.example.org", ""},
+                      ButtonCase{"ueberbtn", "", "Information about the program"},
+                      ButtonCase{"endebtn", "", "Quit the program"}));
+
+TEST_F(MainFormTest, SettingsStartAtTheirValues) {
+  EXPECT_EQ(Spin("TimeEd")->text(), QStringLiteral("1000"));
+  EXPECT_EQ(Spin("TimeEd2")->text(), QStringLiteral("3000"));
+  EXPECT_EQ(Spin("TextXEd")->text(), QStringLiteral("2"));
+  EXPECT_EQ(Spin("TextYEd")->text(), QStringLiteral("95"));
+  EXPECT_EQ(Spin("FontSizeEd")->text(), QStringLiteral("40"));
+  EXPECT_EQ(Spin("TimeEd")->lowest(), 1);
+  EXPECT_EQ(Spin("TimeEd2")->highest(), 1000000);
+  EXPECT_EQ(Combo("HtmlColorComboBox1")->currentText(), QString::fromUtf8("Weiß"));
+  EXPECT_EQ(Combo("HtmlColorComboBox3")->currentText(), QStringLiteral("Gelb"));
+  EXPECT_EQ(Combo("HtmlColorComboBox2")->currentText(), QStringLiteral("Schwarz"));
+  EXPECT_TRUE(Button("Blende1Check")->isChecked());
+  EXPECT_FALSE(Button("Blende2Check")->isChecked());
+  EXPECT_TRUE(Button("ShowPDFCheck")->isChecked());
+  EXPECT_FALSE(Button("VollScreenCheck")->isChecked());
+  EXPECT_EQ(SavedProject(), ProjectBytes().header(0).settings().str());
+}
+
+TEST_F(MainFormTest, TheSettingsPageHasItsTabOrder) {
+  const char* order[] = {"TimeEd",      "HtmlColorComboBox1", "HtmlColorComboBox3", "TextXEd",
+                         "TextYEd",     "HtmlColorComboBox2", "FontSizeEd",         "TimeEd2",
+                         "Blende1Check"};
+  for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
+    QWidget* next = Control<QWidget>(order[i])->nextInFocusChain();
+    // A spin edit's own line edit sits between it and the next control.
+    while (next && next->parentWidget() == Control<QWidget>(order[i]))
+      next = next->nextInFocusChain();
+    EXPECT_EQ(next, Control<QWidget>(order[i + 1])) << order[i];
+  }
+}
+
+TEST_F(MainFormTest, SaveAsWritesTheSettingsOfTheControls) {
+  ChangeEverySetting();
+  EXPECT_EQ(SavedProject(), ProjectBytes().header(0).settings(ChangedSettings()).str());
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].kind, RecordingDialogs::Kind::Save);
+  EXPECT_EQ(dialogs.shown[0].options.filter, "Lumaret files (*.lmt)|*.lmt");
+  EXPECT_EQ(dialogs.shown[0].options.defaultExtension, "lmt");
+  EXPECT_TRUE(dialogs.shown[0].options.confirmOverwrite);
+  EXPECT_TRUE(messages.shown.empty()) << "Save as asks nothing";
+}
+
+TEST_F(MainFormTest, SaveAsCancelledWritesNothing) {
+  form->SaveAsBtnClick();
+  EXPECT_TRUE(dir.Files().empty());
+}
+
+TEST_F(MainFormTest, NewAfterOkResetsEverySetting) {
+  form->Document().AddPictures({"/a.jpg", "/b.jpg"}, false);
+  form->Document().CurrentPicture = 2;
+  ChangeEverySetting();
+  messages.answers = {true};
+  Button("NewBtn")->click();
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].title, "File|New");
+  EXPECT_EQ(messages.shown[0].text, kSaveFirst);
+  EXPECT_EQ(form->Document().Slides.Count(), 0);
+  EXPECT_EQ(form->Document().CurrentPicture, 1);
+  EXPECT_EQ(SavedProject(), ProjectBytes().header(0).settings().str());
+}
+
+TEST_F(MainFormTest, NewAfterCancelChangesNothing) {
+  form->Document().AddPictures({"/a.jpg"}, false);
+  ChangeEverySetting();
+  messages.answers = {false};
+  Button("NewBtn")->click();
+  EXPECT_EQ(form->Document().Slides.Count(), 1);
+  EXPECT_EQ(SavedProject(),
+            ProjectBytes().header(1).entry("/a.jpg", "").settings(ChangedSettings()).str());
+}
+
+TEST_F(MainFormTest, OpenLoadsTheProjectIntoTheControls) {
+  const std::string path = dir / "show.lmt";
+  WriteBytes(path,
+             ProjectBytes().header(1).entry("/p.jpg", "A caption").settings(ChangedSettings()));
+  messages.answers = {true};
+  dialogs.openAnswers = {{path}};
+  Button("OpenBtn")->click();
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].title, "File|Open");
+  EXPECT_EQ(messages.shown[0].text, kSaveFirst);
+  EXPECT_EQ(dialogs.shown[0].options.filter, "Lumaret files (*.lmt)|*.lmt");
+  EXPECT_EQ(form->Document().Slides.Count(), 1);
+  EXPECT_EQ(Spin("TextXEd")->text(), QStringLiteral("-5"));
+  EXPECT_EQ(Combo("HtmlColorComboBox2")->currentText(), QStringLiteral("Mehr..."));
+  EXPECT_EQ(Combo("HtmlColorComboBox1")->currentText(), QStringLiteral("Dunkelblau"));
+  EXPECT_TRUE(Button("Blende2Check")->isChecked());
+  // The dialog offers the name chosen last.
+  EXPECT_EQ(form->OpenDialog2.fileName, path);
+}
+
+TEST_F(MainFormTest, OpenCancelledAtTheQuestionShowsNoDialog) {
+  messages.answers = {false};
+  Button("OpenBtn")->click();
+  EXPECT_TRUE(dialogs.shown.empty());
+}
+
+struct Damaged {
+  const char* name;
+  std::string bytes;
+  const char* messageStart;
+};
+
+class MainFormOpenDamaged : public MainFormTest, public ::testing::WithParamInterface<Damaged> {};
+
+TEST_P(MainFormOpenDamaged, ShowsTheLoadersMessageAndKeepsTheSettings) {
+  ChangeEverySetting();
+  const std::string path = dir / "bad.lmt";
+  WriteBytes(path, GetParam().bytes);
+  messages.answers = {true};
+  dialogs.openAnswers = {{path}};
+  form->OpenBtnClick();
+  const std::vector<std::string> errors = messages.errors();
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].rfind(GetParam().messageStart, 0), 0u) << errors[0];
+  EXPECT_EQ(SavedProject(), ProjectBytes().header(0).settings(ChangedSettings()).str());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, MainFormOpenDamaged,
+    ::testing::Values(Damaged{"NotAProject", "GIF89a and then some", kNotValidFile},
+                      Damaged{"EndsEarly", ProjectBytes().header(2).entry("/a.jpg", "x").str(),
+                              "This Lumaret file is damaged"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct PdfCase {
+  const char* name;
+  bool showPdf;
+};
+
+class MainFormSavePdf : public MainFormTest, public ::testing::WithParamInterface<PdfCase> {};
+
+TEST_P(MainFormSavePdf, WritesThePdfAndHandsItToTheOpenerWhenAsked) {
+  form->Document().AddPictures({Picture("dawn.jpg"), Picture("night.png")}, true);
+  Button("ShowPDFCheck")->setChecked(GetParam().showPdf);
+  const std::string path = dir / "show.pdf";
+  dialogs.saveAnswers = {path};
+  Button("SavePDFBtn")->click();
+  EXPECT_TRUE(messages.shown.empty()) << ::testing::PrintToString(messages.errors());
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].options.filter, "PDF files (*.pdf)|*.pdf");
+  EXPECT_EQ(dialogs.shown[0].options.defaultExtension, "pdf");
+  EXPECT_TRUE(dialogs.shown[0].options.confirmOverwrite);
+  EXPECT_EQ(std::system(("qpdf --check '" + path + "' > /dev/null").c_str()), 0);
+  EXPECT_EQ(ReadBytes(path).rfind("%PDF-1.4", 0), 0u);
+  if (GetParam().showPdf)
+    EXPECT_EQ(shell.opened, std::vector<std::string>{path});
+  else
+    EXPECT_TRUE(shell.opened.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, MainFormSavePdf,
+                         ::testing::Values(PdfCase{"ShowPdf", true}, PdfCase{"DontShow", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainFormTest, SavePdfCancelledWritesNothing) {
+  Button("SavePDFBtn")->click();
+  EXPECT_TRUE(dir.Files().empty());
+  EXPECT_TRUE(shell.opened.empty());
+}
+
+TEST_F(MainFormTest, TheFullScreenCheckReachesThePdf) {
+  Button("ShowPDFCheck")->setChecked(false);
+  for (bool full : {false, true}) {
+    Button("VollScreenCheck")->setChecked(full);
+    const std::string path = dir / (full ? "full.pdf" : "window.pdf");
+    dialogs.saveAnswers = {path};
+    form->SavePDFBtnClick();
+    const std::string expected = full ? "isFullScreen = true" : "isFullScreen = false";
+    EXPECT_NE(ReadBytes(path).find(expected), std::string::npos) << expected;
+  }
+}
+
+TEST_F(MainFormTest, QuitCancelledKeepsTheWindowAndItsDocument) {
+  form->Document().AddPictures({"/a.jpg"}, false);
+  form->show();
+  messages.answers = {false};
+  EXPECT_FALSE(form->close());
+  EXPECT_TRUE(form->isVisible());
+  EXPECT_EQ(form->Document().Slides.Count(), 1);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].title, "Quit program");
+  EXPECT_EQ(messages.shown[0].text,
+            "You leave the program now. Be sure that everything you want to maintain is saved.");
+
+  messages.answers = {true};
+  QTest::mouseClick(Control<TImageBtn>("endebtn"), Qt::LeftButton);
+  EXPECT_EQ(messages.shown.size(), 2u) << "asked again on every close";
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_TRUE(dir.Files().empty()) << "nothing is saved";
+}
+
+TEST_F(MainFormTest, ACommandLineProjectOpensOnceOnTheFirstShow) {
+  const std::string first = dir / "first.lmt";
+  WriteBytes(first, ProjectBytes().header(1).entry("/p.jpg", "").settings(ChangedSettings()));
+  const std::string second = dir / "second.lmt";
+  WriteBytes(second, "not a project");
+  Create({QString::fromStdString(first), QString::fromStdString(second)});
+  EXPECT_EQ(form->Document().Slides.Count(), 0) << "nothing before the window shows";
+  form->show();
+  EXPECT_EQ(form->Document().Slides.Count(), 1);
+  EXPECT_EQ(Spin("FontSizeEd")->text(), QStringLiteral("12"));
+  EXPECT_TRUE(messages.shown.empty()) << "no question, and the second file is ignored";
+
+  form->Document().FreeAllPics();
+  form->hide();
+  form->show();
+  EXPECT_EQ(form->Document().Slides.Count(), 0) << "a later show opens nothing";
+}
+
+TEST_F(MainFormTest, ADamagedCommandLineProjectIsReported) {
+  const std::string path = dir / "bad.lmt";
+  WriteBytes(path, "not a project");
+  Create({QString::fromStdString(path)});
+  form->show();
+  EXPECT_EQ(messages.errors(), std::vector<std::string>{kNotValidFile});
+}
+
+TEST_F(MainFormTest, TheAboutWindowShowsThisYear) {
+  QString year;
+  modal.inspect = [&](QDialog& about) {
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("Info"));
+    EXPECT_EQ(about.size(), QSize(664, 453));
+    year = about.findChild<QLabel*>(QStringLiteral("Version"))->text();
+    about.findChild<QAbstractButton*>(QStringLiteral("BitBtnXP1"))->click();
+  };
+  QTest::mouseClick(Control<TImageBtn>("ueberbtn"), Qt::LeftButton);
+  EXPECT_EQ(modal.shown, std::vector<QString>{QStringLiteral("AboutBox")});
+  EXPECT_TRUE(year.contains(QString::number(QDate::currentDate().year()))) << year.toStdString();
+  EXPECT_FALSE(year.contains(QStringLiteral("XXXX")));
+  EXPECT_EQ(shell.opened, std::vector<std::string>{"https://lumaret.example.org"});
+}
+
+TEST_F(MainFormTest, TheWebButtonOpensTheWebPage) {
+  Button("wwwBtn")->click();
+  EXPECT_EQ(shell.opened, std::vector<std::string>{"https://lumaret.example.org"});
+}
+
+// The progress panel as it is on the screen, without a chance to handle
+// events: only what was painted at once shows.
+class MainFormProgress : public MainFormTest {
+ protected:
+  int NavyWidth() {
+    auto* bar = Control<StatusBar>("StatusBar1");
+    const QPoint origin = bar->mapTo(form.get(), QPoint(0, 0));
+    const QImage shot =
+        form->screen()
+            ->grabWindow(form->winId(), origin.x(), origin.y(), bar->width(), bar->height())
+            .toImage();
+    const int y = bar->height() / 2;
+    int navy = 0;
+    for (int x = 0; x < shot.width(); ++x)
+      if (shot.pixelColor(x, y) == QColor(0x00, 0x00, 0x80))
+        ++navy;
+    return navy;
+  }
+};
+
+TEST_F(MainFormProgress, GrowsInPlaceAndRepaintsWhenItShrinks) {
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  QTest::qWait(20);
+  EXPECT_EQ(form->ProgressRect().left(), 252);
+  EXPECT_EQ(form->ProgressRect().right() + 1, 300);
+  const int width = form->ProgressRect().width();
+  for (int percent : {0, 30, 60, 100, 10}) {
+    form->progress(percent);
+    EXPECT_EQ(NavyWidth(), width * percent / 100) << percent << "%";
+    EXPECT_EQ(form->ProgressPercent(), percent);
+  }
+  form->progress(10);  // the same value again paints the same bar
+  EXPECT_EQ(NavyWidth(), width / 10);
+}
+
+}  // namespace
+}  // namespace lumaret
