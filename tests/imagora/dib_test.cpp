@@ -66,5 +66,20 @@ TEST(Dib, NewdibCopiesThePaletteAndRefusesBadSizes) {
   }
 }
 
+TEST(Dib, LargePicturesAreBlankWritableAndReleased) {
+  for (int round = 0; round < 3; ++round) {
+    DibHandle d;
+    newdib(&d, 3001, 1200, 24, nullptr, 0);  // over 10 MB of pixels
+    ASSERT_NE(d.Bits, nullptr);
+    const std::size_t bytes = std::size_t(d.BytesPerRow) * 1200;
+    EXPECT_EQ(d.Bits[0], 0);
+    EXPECT_EQ(d.Bits[bytes / 2], 0);
+    EXPECT_EQ(d.Bits[bytes - 1], 0);
+    std::fill(d.Bits, d.Bits + bytes, std::uint8_t(0xAB));
+    deldib(&d);
+    EXPECT_TRUE(AllZero(d));
+  }
+}
+
 }  // namespace
 }  // namespace imagora
