@@ -50,10 +50,11 @@ measure() {  # label, command...
 # Debian's ImageMagick refuses to write PDF; a permissive policy is mounted
 # over its policy file in a private mount namespace, the system file untouched.
 printf '<policymap/>\n' >"$work/policy.xml"
-magick_pdf() {
-  unshare -m sh -c 'mount --bind "$1" /etc/ImageMagick-6/policy.xml && shift && exec convert "$@"' \
-    sh "$work/policy.xml" "$@"
-}
+cat >"$work/magick_pdf" <<SCRIPT
+#!/bin/sh
+exec unshare -m sh -c 'mount --bind "$work/policy.xml" /etc/ImageMagick-6/policy.xml && exec convert "\$@"' sh "\$@"
+SCRIPT
+chmod +x "$work/magick_pdf"
 
 run_set() {  # name, files...
   local name=$1
@@ -63,7 +64,7 @@ run_set() {  # name, files...
   measure "lumaret-cli export" build-bench/bin/lumaret-cli export "$work/$name.lmt" "$work/$name.pdf"
   measure "floor (decode + encode)" build-bench/bin/export_floor "$@"
   if [[ $(id -u) -eq 0 ]]; then
-    measure "ImageMagick convert" magick_pdf "$@" -quality 90 -compress jpeg "$work/$name-im.pdf"
+    measure "ImageMagick convert" "$work/magick_pdf" "$@" -quality 90 -compress jpeg "$work/$name-im.pdf"
   fi
 }
 
