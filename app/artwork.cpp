@@ -198,6 +198,45 @@ void DrawQuit(QPainter& p) {
   p.drawLine(QPointF(8, 1.6), QPointF(8, 7.8));
 }
 
+// The small picture of DrawPictures, drawn smaller in the top left corner.
+void DrawSmallPicture(QPainter& p) {
+  p.save();
+  p.translate(0.5, 0.5);
+  p.scale(0.78, 0.78);
+  DrawPictures(p);
+  p.restore();
+}
+
+void DrawDelete(QPainter& p) {
+  DrawSmallPicture(p);
+  p.setPen(Pen(kSignal, 2.0));
+  p.drawLine(QPointF(9.6, 9.6), QPointF(14.2, 14.2));
+  p.drawLine(QPointF(14.2, 9.6), QPointF(9.6, 14.2));
+}
+
+// A picture with an arrow that points the way it moves in the show.
+void DrawMove(QPainter& p, bool earlier) {
+  DrawSmallPicture(p);
+  p.save();
+  if (earlier) {
+    p.translate(16, 0);
+    p.scale(-1, 1);
+  }
+  QPainterPath arrow;
+  arrow.moveTo(8.4, 10.4);
+  arrow.lineTo(11.6, 10.4);
+  arrow.lineTo(11.6, 8.6);
+  arrow.lineTo(15, 12);
+  arrow.lineTo(11.6, 15.4);
+  arrow.lineTo(11.6, 13.6);
+  arrow.lineTo(8.4, 13.6);
+  arrow.closeSubpath();
+  p.setPen(Pen(kInk, 0.6));
+  p.setBrush(kAmber);
+  p.drawPath(arrow);
+  p.restore();
+}
+
 // Sky, sun and two rows of hills: the ground every big picture stands on.
 void DrawLandscape(QPainter& p, const QRectF& area, const QColor& tint) {
   QLinearGradient sky(area.topLeft(), area.bottomLeft());
@@ -295,6 +334,15 @@ void DrawMotif(QPainter& painter, Motif motif, const QRectF& square) {
       break;
     case Motif::Quit:
       DrawQuit(painter);
+      break;
+    case Motif::Delete:
+      DrawDelete(painter);
+      break;
+    case Motif::Earlier:
+      DrawMove(painter, true);
+      break;
+    case Motif::Later:
+      DrawMove(painter, false);
       break;
   }
   painter.restore();

@@ -18,7 +18,21 @@ inline const QColor kTitleColor{0x80, 0x00, 0x00};   // the side panels' titles
 inline const QColor kProgressColor{0x00, 0x00, 0x80};
 
 // Small pictures that also grow into the big ones: each fits a square.
-enum class Motif { Pictures, Find, Settings, Pdf, New, Open, SaveAs, Web, Info, Quit };
+enum class Motif {
+  Pictures,
+  Find,
+  Settings,
+  Pdf,
+  New,
+  Open,
+  SaveAs,
+  Web,
+  Info,
+  Quit,
+  Delete,   // a picture struck out
+  Earlier,  // a picture moving one place towards the start of the show
+  Later,
+};
 
 void DrawMotif(QPainter& painter, Motif motif, const QRectF& square);
 

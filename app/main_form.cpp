@@ -39,15 +39,6 @@ const char* const kSaveFirst = "Be sure that everything you want to maintain was
 const char* const kQuitQuestion =
     "You leave the program now. Be sure that everything you want to maintain is saved.";
 const char* const kLumaretFilter = "Lumaret files (*.lmt)|*.lmt";
-const char* const kPictureFilter =
-    "All pictures|*.BMP;*.DIB;*.GIF;*.IFF;*.JIF;*.JPG;*.LBM;*.PCX;*.RLE;*.TGA;*.TIF;*.PNG|"
-    "BMP - Windows, OS/2 Bitmap|*.BMP|DIB - Windows, OS/2 DIB|*.DIB|"
-    "GIF - CompuServe Graphics Interchange|*.GIF|IFF - Amiga|*.IFF|"
-    "JIF - JPEG - JFIF Compilant|*.JIF|JPG - JPEG - JFIF Compilant|*.JPG|"
-    "LBM - Deluxe Paint|*.LBM|PCX - ZSoft Paintbrush|*.PCX|RLE - Windows RLE|*.RLE|"
-    "TGA - Truevision Targa|*.TGA|TIF - Tagged image file Format|*.TIF|"
-    "PNG - Portable Graphics Network|*.PNG|All files (*.*)|*.*";
-
 template <typename W>
 W* Named(W* widget, const char* name) {
   widget->setObjectName(QLatin1String(name));
@@ -98,13 +89,18 @@ TMainForm::TMainForm(MainFormServices services, QStringList arguments, QWidget* 
   column->addWidget(StatusBar1);
 
   SettingsToControls();
+  // The wheel scrolls the grid wherever the pointer is in the window, and the
+  // grid's keys reach the window before their controls: one filter sees it all.
+  QCoreApplication::instance()->installEventFilter(this);
 
   resize(638, 512);
   if (const QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+  QCoreApplication::instance()->removeEventFilter(this);
+}
 
 void TMainForm::BuildToolStrip(QWidget* strip) {
   struct Tool {
@@ -158,7 +154,11 @@ void TMainForm::BuildPages() {
     auto* sheet = Named(new QWidget(PageControl2), page.name);
     QWidget* work = BuildPageFrame(sheet, QString::fromLatin1(page.header),
                                    QString::fromLatin1(page.sideTitle), page.motif);
-    if (page.motif == Motif::Settings)
+    if (page.motif == Motif::Pictures)
+      BuildPicturesPage(work);
+    else if (page.motif == Motif::Find)
+      BuildFindPage(work);
+    else if (page.motif == Motif::Settings)
       BuildSettingsPage(work);
     else if (page.motif == Motif::Pdf)
       BuildPdfPage(work);
@@ -319,23 +319,30 @@ void TMainForm::SettingsToControls() {
 void TMainForm::NewBtnClick() {
   if (!services_.messages.confirm("File|New", kSaveFirst))
     return;
+  SetCaptionBox({});
   doc_.FreeAllPics();
   doc_.Settings = SlideshowSettings{};
   SettingsToControls();
   doc_.CurrentPicture = 1;
+  search_.Clear();
+  SlideListChanged();
 }
 
 void TMainForm::OpenBtnClick() {
   if (!services_.messages.confirm("File|Open", kSaveFirst))
     return;
+  SetCaptionBox({});
   const std::vector<std::string> chosen = services_.dialogs.openFiles(OpenDialog2);
-  if (chosen.empty())
-    return;
-  OpenDialog2.fileName = chosen.front();
-  // A file that cannot be loaded keeps the settings: they must be the ones on screen.
-  ControlsToSettings();
-  OpenFileNow(doc_, chosen.front(), services_.messages);
-  SettingsToControls();
+  if (!chosen.empty()) {
+    OpenDialog2.fileName = chosen.front();
+    // A file that cannot be loaded keeps the settings: they must be the ones on screen.
+    ControlsToSettings();
+    OpenFileNow(doc_, chosen.front(), services_.messages);
+    SettingsToControls();
+  }
+  SetCaptionBox({});
+  search_.Clear();
+  SlideListChanged();
 }
 
 void TMainForm::SaveAsBtnClick() {
@@ -383,6 +390,7 @@ void TMainForm::FormShow() {
   ControlsToSettings();
   OpenFileNow(doc_, PathBytes(arguments_.front()), services_.messages);
   SettingsToControls();
+  SlideListChanged();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -415,7 +423,11 @@ void TMainForm::StatusBar1DrawPanel(QPainter& canvas, int panel, const QRect& re
 void TMainForm::SetProStatus(int percent) {
   if (percent < progressPercent_) {
     progressPercent_ = percent;
-    StatusBar1->repaint();
+    // Inside the grid's paint a second paint of the window cannot start.
+    if (gridPainting_)
+      StatusBar1->update();
+    else
+      StatusBar1->repaint();
   } else {
     progressPercent_ = percent;
     SBarPaintMore();
@@ -426,7 +438,11 @@ void TMainForm::SBarPaintMore() {
   // Painted before returning, so the bar grows while a picture is still
   // being decoded and no events are handled.
   const QRect bar = ProgressBarRect();
-  if (!bar.isEmpty())
+  if (bar.isEmpty())
+    return;
+  if (gridPainting_)
+    StatusBar1->update(bar);
+  else
     StatusBar1->repaint(bar);
 }
 

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "document/caption_search.h"
 #include "document/slide_document.h"
 #include "platform/dialogs.h"
 #include "platform/messages.h"
@@ -15,7 +16,12 @@
 #include "platform/shell.h"
 
 class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
 class QPushButton;
+class QScrollArea;
+class QTreeWidget;
 class QRadioButton;
 class QTabWidget;
 class QToolButton;
@@ -23,9 +29,13 @@ class QToolButton;
 namespace lumaret {
 
 class StatusBar;
+class TPaintBox;
 class TImageBtn;
 class THtmlColorComboBox;
 class TSpinEdit;
+
+// The add dialog's filter, set each time before it opens.
+extern const char* const kPictureFilter;
 
 // Where the window's questions, dialogs and hand-overs go.
 struct MainFormServices {
@@ -60,6 +70,26 @@ class TMainForm : public QWidget, public ProgressSink {
   void ueberbtnClick();
   void wwwBtnClick();
 
+  // The "Pictures" page.
+  void NewFotoBtnClick();
+  void DelFotoBtnClick();
+  void NachVornBtnClick();
+  void NachHintenBtnClick();
+  void Memo1Change();
+  void adibchanged();
+  void PaintBox1Paint(QPainter& canvas);
+  void PaintBox1MouseDown(QPoint point);
+  void PaintBox1DblClick();
+  void KeyEditKeyDown(int key);
+  void ScrollImageInView();
+  int GridColumns() const;
+
+  // The "Find" page.
+  void SearchBtnClick();
+  void ListView2DblClick();
+  void ListView2KeyDown(int key);
+  const CaptionSearch& SearchHits() const { return search_; }
+
   // The file dialogs keep their options, and the name last chosen, for the run.
   FileDialogOptions OpenDialog1;
   FileDialogOptions OpenDialog2;
@@ -69,12 +99,24 @@ class TMainForm : public QWidget, public ProgressSink {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildToolStrip(QWidget* strip);
   void BuildPages();
   void BuildSettingsPage(QWidget* work);
   void BuildPdfPage(QWidget* work);
+  void BuildPicturesPage(QWidget* work);
+  void BuildFindPage(QWidget* work);
+
+  // After every change of the list: the hits are found again, so that each
+  // still names the picture it lists, and the grid is drawn anew.
+  void SlideListChanged();
+  void ShowHits();
+  void SetCaptionBox(const std::string& caption);
+  void LayoutGrid();
+  void PaintGridNow();
   QWidget* BuildBottomBar();
 
   void FormShow();
@@ -92,6 +134,9 @@ class TMainForm : public QWidget, public ProgressSink {
   MainFormServices services_;
   QStringList arguments_;
   SlideDocument doc_;
+  CaptionSearch search_;
+  bool settingCaptionBox_ = false;
+  bool gridPainting_ = false;  // decoding for the grid reports progress from inside its paint
   bool firstShown_ = false;
   QRect progressRect_;
   int progressPercent_ = 0;
@@ -115,6 +160,21 @@ class TMainForm : public QWidget, public ProgressSink {
   TSpinEdit* FontSizeEd = nullptr;
   QRadioButton* Blende1Check = nullptr;
   QRadioButton* Blende2Check = nullptr;
+
+  QPushButton* NewFotoBtn = nullptr;
+  QPushButton* DelFotoBtn = nullptr;
+  QPushButton* NachVornBtn = nullptr;
+  QPushButton* NachHintenBtn = nullptr;
+  QCheckBox* FilenamesCheck = nullptr;
+  QScrollArea* ScrollBox1 = nullptr;
+  TPaintBox* PaintBox1 = nullptr;
+  QLineEdit* KeyEdit = nullptr;
+  QLabel* Label1 = nullptr;
+  QPlainTextEdit* Memo1 = nullptr;
+
+  QLineEdit* SearchEdit = nullptr;
+  QPushButton* SearchBtn = nullptr;
+  QTreeWidget* ListView2 = nullptr;
 
   QPushButton* SavePDFBtn = nullptr;
   QCheckBox* ShowPDFCheck = nullptr;

@@ -1,0 +1,28 @@
+#include "app/paint_box.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace lumaret {
+
+void TPaintBox::paintEvent(QPaintEvent* event) {
+  if (!onPaint)
+    return;
+  QPainter painter(this);
+  onPaint(painter, event->rect());
+}
+
+void TPaintBox::mousePressEvent(QMouseEvent* event) {
+  if (onMouseDown)
+    onMouseDown(event->position().toPoint());
+}
+
+void TPaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
+  // The first click of the pair already chose the cell.
+  mousePressEvent(event);
+  if (onDoubleClick)
+    onDoubleClick();
+}
+
+}  // namespace lumaret

@@ -1,0 +1,406 @@
+// The "Pictures" page of the main window: the picture commands, the caption
+// box and the thumbnail grid.
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include "app/artwork.h"
+#include "app/grid_geometry.h"
+#include "app/main_form.h"
+#include "app/paint_box.h"
+#include "app/status_bar.h"
+#include "document/slide_editing.h"
+#include "imaging/paint_dib.h"
+#include "imaging/qt/painter_device.h"
+#include "imaging/thumbnail.h"
+
+namespace lumaret {
+namespace {
+
+constexpr int kTextPanel = 0;
+constexpr int kWheelStep = 20;
+constexpr int kPicturesPage = 0;
+
+}  // namespace
+
+const char* const kPictureFilter =
+    "All pictures|*.BMP;*.DIB;*.GIF;*.IFF;*.JIF;*.JPG;*.LBM;*.PCX;*.RLE;*.TGA;*.TIF;*.PNG|"
+    "BMP - Windows, OS/2 Bitmap|*.BMP|DIB - Windows, OS/2 DIB|*.DIB|"
+    "GIF - CompuServe Graphics Interchange|*.GIF|IFF - Amiga|*.IFF|"
+    "JIF - JPEG - JFIF Compilant|*.JIF|JPG - JPEG - JFIF Compilant|*.JPG|"
+    "LBM - Deluxe Paint|*.LBM|PCX - ZSoft Paintbrush|*.PCX|RLE - Windows RLE|*.RLE|"
+    "TGA - Truevision Targa|*.TGA|TIF - Tagged image file Format|*.TIF|"
+    "PNG - Portable Graphics Network|*.PNG|All files (*.*)|*.*";
+
+namespace {
+
+// Outside the cells the grid shows the desktop's application-workspace grey.
+const QColor kWorkspaceColor{0xAB, 0xAB, 0xAB};
+const QColor kCurrentCellColor{0x00, 0x00, 0xFF};
+const QColor kCellColor{0xC0, 0xC0, 0xC0};
+const QColor kFrameLight{0xFF, 0xFF, 0xFF};
+const QColor kFrameDark{0x80, 0x80, 0x80};
+
+template <typename W>
+W* Named(W* widget, const char* name) {
+  widget->setObjectName(QLatin1String(name));
+  return widget;
+}
+
+QString NameOnly(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return QFile::decodeName(slash == std::string::npos ? path.c_str() : path.c_str() + slash + 1);
+}
+
+// Captions keep CR LF line breaks (and the single CRs of default texts); the
+// caption box breaks lines at LF.
+QString CaptionText(const std::string& caption) {
+  QString text = QString::fromLocal8Bit(caption);
+  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
+}
+
+std::string CaptionBytes(QString text) {
+  text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+  return text.toLocal8Bit().toStdString();
+}
+
+}  // namespace
+
+void TMainForm::BuildPicturesPage(QWidget* work) {
+  auto* column = new QVBoxLayout(work);
+  column->setContentsMargins(8, 8, 8, 8);
+  column->setSpacing(4);
+
+  struct Command {
+    QPushButton** button;
+    const char* name;
+    const char* caption;
+    const char* hint;
+    artwork::Motif glyph;
+    void (TMainForm::*run)();
+  };
+  const Command commands[] = {
+      {&NewFotoBtn, "NewFotoBtn", "Add pictures..", "", artwork::Motif::Pictures,
+       &TMainForm::NewFotoBtnClick},
+      {&DelFotoBtn, "DelFotoBtn", "Delete picture", "", artwork::Motif::Delete,
+       &TMainForm::DelFotoBtnClick},
+      {&NachVornBtn, "NachVornBtn", "Bring to the front", "Change the order of the pictures",
+       artwork::Motif::Earlier, &TMainForm::NachVornBtnClick},
+      {&NachHintenBtn, "NachHintenBtn", "Bring to the back", "", artwork::Motif::Later,
+       &TMainForm::NachHintenBtnClick},
+  };
+  // Two by two, so that the buttons fit the window's first size with their glyphs.
+  auto* buttons = new QGridLayout;
+  buttons->setSpacing(4);
+  int place = 0;
+  for (const Command& command : commands) {
+    auto* button = Named(new QPushButton(QString::fromLatin1(command.caption), work), command.name);
+    button->setToolTip(QString::fromLatin1(command.hint));
+    button->setIcon(artwork::Glyph(command.glyph));
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, command.run);
+    buttons->addWidget(button, place / 2, place % 2);
+    *command.button = button;
+    ++place;
+  }
+  buttons->setColumnStretch(2, 1);
+  column->addLayout(buttons);
+
+  ScrollBox1 = Named(new QScrollArea(work), "ScrollBox1");
+  ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  ScrollBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  ScrollBox1->setWidgetResizable(false);
+  QPalette workspace = ScrollBox1->palette();
+  workspace.setColor(QPalette::Window, kWorkspaceColor);
+  ScrollBox1->setPalette(workspace);
+  ScrollBox1->setBackgroundRole(QPalette::Window);
+  ScrollBox1->viewport()->setAutoFillBackground(true);
+  PaintBox1 = Named(new TPaintBox, "PaintBox1");
+  // What the cells leave free shows the scroll box's colour; the system
+  // clears what it asks to paint, the grid's painter does not.
+  PaintBox1->setPalette(workspace);
+  PaintBox1->setAutoFillBackground(true);
+  PaintBox1->onPaint = [this](QPainter& canvas, const QRect&) {
+    gridPainting_ = true;
+    PaintBox1Paint(canvas);
+    gridPainting_ = false;
+  };
+  PaintBox1->onMouseDown = [this](QPoint point) { PaintBox1MouseDown(point); };
+  PaintBox1->onDoubleClick = [this] { PaintBox1DblClick(); };
+  ScrollBox1->setWidget(PaintBox1);
+  column->addWidget(ScrollBox1, 1);
+
+  // KeyEdit only takes the grid's keys: it lies behind the grid, never seen.
+  KeyEdit = Named(new QLineEdit(QStringLiteral("KeyEdit"), ScrollBox1), "KeyEdit");
+  KeyEdit->setReadOnly(true);
+  KeyEdit->setGeometry(4, 4, 40, 20);
+  KeyEdit->lower();
+
+  Label1 = Named(new QLabel(work), "Label1");
+  Label1->setTextFormat(Qt::PlainText);
+  column->addWidget(Label1);
+  auto* captionRow = new QHBoxLayout;
+  captionRow->addWidget(new QLabel(QStringLiteral("Text for this picture"), work));
+  captionRow->addStretch(1);
+  FilenamesCheck =
+      Named(new QCheckBox(QStringLiteral("Use filename as default text"), work), "FilenamesCheck");
+  captionRow->addWidget(FilenamesCheck);
+  column->addLayout(captionRow);
+  Memo1 = Named(new QPlainTextEdit(work), "Memo1");
+  Memo1->setFixedHeight(64);
+  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  connect(Memo1, &QPlainTextEdit::textChanged, this, &TMainForm::Memo1Change);
+  column->addWidget(Memo1);
+  LayoutGrid();
+}
+
+void TMainForm::SlideListChanged() {
+  search_.Refresh(doc_.Slides);
+  ShowHits();
+  LayoutGrid();
+  PaintBox1->update();
+}
+
+void TMainForm::NewFotoBtnClick() {
+  OpenDialog1.filter = kPictureFilter;
+  const std::vector<std::string> chosen = services_.dialogs.openFiles(OpenDialog1);
+  if (chosen.empty())
+    return;
+  OpenDialog1.fileName = chosen.front();
+  doc_.AddPictures(chosen, FilenamesCheck->isChecked());
+  SlideListChanged();
+}
+
+void TMainForm::DelFotoBtnClick() {
+  if (!DeletePicture(doc_))
+    return;
+  SlideListChanged();
+  if (doc_.HasCurrentPicture())
+    adibchanged();
+  else
+    SetCaptionBox({});
+}
+
+void TMainForm::NachVornBtnClick() {
+  if (!BringToFront(doc_))
+    return;
+  search_.Refresh(doc_.Slides);
+  ShowHits();
+  PaintGridNow();
+}
+
+void TMainForm::NachHintenBtnClick() {
+  if (!BringToBack(doc_))
+    return;
+  search_.Refresh(doc_.Slides);
+  ShowHits();
+  PaintGridNow();
+}
+
+void TMainForm::SetCaptionBox(const std::string& caption) {
+  // Showing a caption is no edit: it must not write the box back, which
+  // would turn a default text's single CRs into line breaks.
+  settingCaptionBox_ = true;
+  Memo1->setPlainText(CaptionText(caption));
+  settingCaptionBox_ = false;
+}
+
+void TMainForm::adibchanged() {
+  if (const auto caption = CurrentCaption(doc_))
+    SetCaptionBox(*caption);
+}
+
+void TMainForm::Memo1Change() {
+  if (settingCaptionBox_)
+    return;
+  StoreCaption(doc_, CaptionBytes(Memo1->toPlainText()));
+  // A caption is searched too: the hits follow it.
+  if (!search_.Text().empty()) {
+    search_.Refresh(doc_.Slides);
+    ShowHits();
+  }
+}
+
+// PaintBox1 is kept as wide as the scroll box's client area; reading that
+// width directly also holds before the surface has followed a resize.
+int TMainForm::GridColumns() const {
+  return grid::GridColumns(ScrollBox1->viewport()->width());
+}
+
+void TMainForm::LayoutGrid() {
+  const int width = ScrollBox1->viewport()->width();
+  const int height = grid::SurfaceHeight(doc_.Slides.Count(), grid::GridColumns(width));
+  if (PaintBox1->size() != QSize(width, height))
+    PaintBox1->resize(width, height);
+}
+
+void TMainForm::PaintGridNow() {
+  LayoutGrid();
+  PaintBox1->repaint();
+}
+
+void TMainForm::PaintBox1Paint(QPainter& canvas) {
+  LayoutGrid();
+  const int columns = GridColumns();
+  const int position = ScrollBox1->verticalScrollBar()->value();
+  const int view = ScrollBox1->viewport()->height();
+  PainterDevice device(canvas);
+  canvas.setRenderHint(QPainter::Antialiasing, false);
+  canvas.setBackgroundMode(Qt::OpaqueMode);
+
+  for (std::uint32_t i = 0; i < doc_.Slides.Count(); ++i) {
+    const std::int32_t n = std::int32_t(i) + 1;
+    const QPoint o = grid::CellOrigin(n, columns);
+    if (o.y() + grid::kCellHeight < position || o.y() > position + view)
+      continue;
+    SlideEntry& entry = doc_.Slides.Select(std::int32_t(i));
+    CellPicture cell = ProvideThumbnail(entry, this);
+    const int x0 = o.x(), y0 = o.y();
+
+    // Each line leaves out its end point, as the frame's corners show.
+    canvas.setPen(kFrameLight);
+    canvas.drawLine(x0 + 2, y0 + 2, x0 + 87, y0 + 2);
+    canvas.setPen(kFrameDark);
+    canvas.drawLine(x0 + 88, y0 + 2, x0 + 88, y0 + 107);
+    canvas.drawLine(x0 + 88, y0 + 108, x0 + 3, y0 + 108);
+    canvas.setPen(kFrameLight);
+    canvas.drawLine(x0 + 2, y0 + 108, x0 + 2, y0 + 3);
+
+    const QColor fill = n == doc_.CurrentPicture ? kCurrentCellColor : kCellColor;
+    const grid::CellLayout layout = grid::LayoutCell(o, cell.size.width, cell.size.height);
+    for (const QRect& r : {layout.left, layout.top, layout.bottom, layout.right})
+      canvas.fillRect(r, fill);
+
+    const auto& h = cell.picture.Info->bmiHeader;
+    PaintDib(device, layout.picture.x(), layout.picture.y(), cell.size.width, cell.size.height,
+             cell.picture, 0, 0, h.biWidth, h.biHeight, true, SRCCOPY, true, nullptr,
+             services_.messages);
+
+    canvas.setPen(n == doc_.CurrentPicture ? Qt::white : Qt::black);
+    canvas.setBackground(fill);
+    canvas.drawText(QRect(x0 + 3, y0 + 90, 84, 20),
+                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, NameOnly(entry.FileName));
+    if (cell.release)
+      imagora::deldib(&cell.picture);
+  }
+
+  if (const SlideEntry* current = doc_.SelectCurrentPicture()) {
+    StatusBar1->setPanelText(
+        kTextPanel,
+        QStringLiteral("Thumbnail: %1 of %2").arg(doc_.CurrentPicture).arg(doc_.Slides.Count()));
+    Label1->setText(QFile::decodeName(current->FileName.c_str()));
+  } else {
+    StatusBar1->setPanelText(kTextPanel, QStringLiteral("Picture: none   "));
+    Label1->clear();
+  }
+}
+
+void TMainForm::PaintBox1MouseDown(QPoint point) {
+  KeyEdit->setFocus();
+  const std::int32_t n = grid::HitPicture(point, doc_.Slides.Count(), GridColumns());
+  if (n == 0)
+    return;
+  doc_.CurrentPicture = n;
+  adibchanged();
+  ScrollImageInView();
+  PaintGridNow();
+}
+
+void TMainForm::PaintBox1DblClick() {
+  // The picture viewer comes with its own window; until then a double click
+  // and Enter only choose the picture.
+}
+
+void TMainForm::KeyEditKeyDown(int key) {
+  grid::Key move;
+  switch (key) {
+    case Qt::Key_Up:
+      move = grid::Key::Up;
+      break;
+    case Qt::Key_Down:
+      move = grid::Key::Down;
+      break;
+    case Qt::Key_Left:
+      move = grid::Key::Left;
+      break;
+    case Qt::Key_Right:
+      move = grid::Key::Right;
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (doc_.HasCurrentPicture())
+        PaintBox1DblClick();
+      return;
+    default:
+      return;
+  }
+  const std::int32_t next =
+      grid::MoveSelection(move, doc_.CurrentPicture, doc_.Slides.Count(), GridColumns());
+  if (next != doc_.CurrentPicture) {
+    doc_.CurrentPicture = next;
+    adibchanged();
+  }
+  ScrollImageInView();
+  PaintGridNow();
+}
+
+void TMainForm::ScrollImageInView() {
+  QScrollBar* bar = ScrollBox1->verticalScrollBar();
+  bar->setValue(grid::ScrollPositionFor(doc_.CurrentPicture, GridColumns(), bar->value(),
+                                        ScrollBox1->viewport()->height()));
+}
+
+void TMainForm::keyPressEvent(QKeyEvent* event) {
+  // Escape is "Delete picture" on the "Pictures" page, except in the caption box.
+  if (event->key() == Qt::Key_Escape && PageControl2->currentIndex() == kPicturesPage &&
+      QApplication::focusWidget() != Memo1) {
+    DelFotoBtnClick();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ListView2 && event->type() == QEvent::KeyPress)
+    ListView2KeyDown(static_cast<QKeyEvent*>(event)->key());
+  if (watched == KeyEdit && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    KeyEditKeyDown(key);
+    return false;  // no key is consumed, so Escape still reaches the window
+  }
+  if (ScrollBox1 && watched == ScrollBox1->viewport() && event->type() == QEvent::Resize)
+    LayoutGrid();
+  if (event->type() == QEvent::Wheel) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget && widget->window() == this && PageControl2->currentIndex() == kPicturesPage) {
+      const int turn = static_cast<QWheelEvent*>(event)->angleDelta().y();
+      if (turn != 0) {
+        QScrollBar* bar = ScrollBox1->verticalScrollBar();
+        bar->setValue(bar->value() + (turn < 0 ? kWheelStep : -kWheelStep));
+      }
+      // Over the grid the scroll box would scroll again by its own step;
+      // elsewhere the control under the pointer gets the turn as well.
+      return ScrollBox1->isAncestorOf(widget) || widget == ScrollBox1;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace lumaret

@@ -1,0 +1,56 @@
+#include "document/caption_search.h"
+
+namespace lumaret {
+namespace {
+
+std::string NameWithoutFolder(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string UpperAscii(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z')
+      c = char(c - 'a' + 'A');
+  return text;
+}
+
+std::vector<SearchHit> FindPictures(const SlideList& slides, const std::string& text) {
+  std::vector<SearchHit> hits;
+  if (text.empty())
+    return hits;
+  const std::string wanted = UpperAscii(text);
+  for (std::uint32_t i = 0; i < slides.Count(); ++i) {
+    const SlideEntry& entry = slides[i];
+    std::string name = NameWithoutFolder(entry.FileName);
+    if (UpperAscii(entry.Caption).find(wanted) != std::string::npos ||
+        UpperAscii(name).find(wanted) != std::string::npos)
+      hits.push_back({i, std::move(name), entry.Caption});
+  }
+  return hits;
+}
+
+const std::vector<SearchHit>& CaptionSearch::Run(const SlideList& slides, const std::string& text) {
+  text_ = text;
+  hits_ = FindPictures(slides, text_);
+  return hits_;
+}
+
+const std::vector<SearchHit>& CaptionSearch::Refresh(const SlideList& slides) {
+  return Run(slides, text_);
+}
+
+void CaptionSearch::Clear() {
+  text_.clear();
+  hits_.clear();
+}
+
+std::optional<std::int32_t> CaptionSearch::JumpTarget(int row) const {
+  if (row < 0 || std::size_t(row) >= hits_.size())
+    return std::nullopt;
+  return std::int32_t(hits_[std::size_t(row)].Index) + 1;
+}
+
+}  // namespace lumaret

@@ -1,0 +1,44 @@
+#include "document/slide_editing.h"
+
+namespace lumaret {
+
+bool DeletePicture(SlideDocument& doc) {
+  SlideEntry* entry = doc.SelectCurrentPicture();
+  if (!entry)
+    return false;
+  imagora::deldib(&entry->Thumbnail);
+  doc.Slides.Delete(doc.CurrentPicture - 1);
+  return true;
+}
+
+bool BringToFront(SlideDocument& doc) {
+  if (doc.CurrentPicture < 2 || !doc.HasCurrentPicture())
+    return false;
+  doc.Slides.Swap(doc.CurrentPicture - 1, doc.CurrentPicture - 2);
+  --doc.CurrentPicture;
+  return true;
+}
+
+bool BringToBack(SlideDocument& doc) {
+  if (doc.CurrentPicture < 1 ||
+      std::int64_t(doc.CurrentPicture) >= std::int64_t(doc.Slides.Count()))
+    return false;
+  doc.Slides.Swap(doc.CurrentPicture - 1, doc.CurrentPicture);
+  ++doc.CurrentPicture;
+  return true;
+}
+
+std::optional<std::string> CurrentCaption(SlideDocument& doc) {
+  const SlideEntry* entry = doc.SelectCurrentPicture();
+  if (!entry)
+    return std::nullopt;
+  // Up to the terminating zero, as the caption was kept in C strings.
+  return entry->Caption.substr(0, entry->Caption.find('\0'));
+}
+
+void StoreCaption(SlideDocument& doc, const std::string& text) {
+  if (SlideEntry* entry = doc.SelectCurrentPicture())
+    entry->Caption = text;
+}
+
+}  // namespace lumaret

@@ -1,0 +1,232 @@
+#include "imaging/paint_dib.h"
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "imagora/imagora.h"
+
+namespace lumaret {
+namespace {
+
+using imagora::DibHandle;
+
+// Nearest integer, halves to even (the default rounding of the FPU).
+int Round(double value) {
+  return int(std::nearbyint(value));
+}
+
+int Width(const DibHandle& d) {
+  return d.Info->bmiHeader.biWidth;
+}
+int Height(const DibHandle& d) {
+  return d.Info->bmiHeader.biHeight;
+}
+int Bits(const DibHandle& d) {
+  return d.Info->bmiHeader.biBitCount;
+}
+int Colours(int bits) {
+  return bits <= 8 ? 1 << bits : 0;
+}
+
+// Copies pixel (sx, sy) of source to (x, y) of target, both in memory order,
+// as Resize does: whole bytes, nibbles ORed into the zeroed target, or the
+// pixel functions for 1 bit. Other depths copy nothing.
+void CopyPixel(const DibHandle& source, int sx, int sy, DibHandle& target, int x, int y) {
+  const std::uint8_t* in = source.Bits + std::int64_t(sy) * source.BytesPerRow;
+  std::uint8_t* out = target.Bits + std::int64_t(y) * target.BytesPerRow;
+  switch (Bits(source)) {
+    case 24:
+      std::memcpy(out + 3 * std::int64_t(x), in + 3 * std::int64_t(sx), 3);
+      break;
+    case 8:
+      out[x] = in[sx];
+      break;
+    case 4: {
+      const std::uint8_t nibble = (sx & 1) ? in[sx / 2] & 0xF : in[sx / 2] >> 4;
+      out[x / 2] |= (x & 1) ? nibble : std::uint8_t(nibble << 4);
+      break;
+    }
+    case 1:
+      imagora::setpixel(&target, x, y, imagora::getpixel(&source, sx, sy));
+      break;
+    default:
+      break;
+  }
+}
+
+// Draws line by line, copying a source row only when the line maps to another
+// row than the line before; rows outside the picture come out black.
+void PaintRows(DeviceContext& dc, int X, int Y, int destW, int destH, const DibHandle& picture,
+               int srcX, int topRow, int srcW, int srcH) {
+  const bool eightBit = Bits(picture) == 8;
+  const int bytesPerPixel = eightBit ? 1 : 3;
+  DibHandle line{};
+  imagora::newdib(&line, destW, 1, eightBit ? 8 : 24, eightBit ? picture.Info : nullptr,
+                  eightBit ? 256 : 0);
+  if (!line.Bits)
+    return;
+  const int W = Width(picture);
+  const int H = Height(picture);
+
+  std::vector<std::int64_t> column(static_cast<std::size_t>(destW));
+  int first = -1, last = -1;
+  for (int i = 0; i < destW; ++i) {
+    const std::int64_t c = std::int64_t(srcW) * i / destW + srcX;
+    column[std::size_t(i)] = c * bytesPerPixel;
+    if (c >= 0 && c < W) {
+      if (first < 0)
+        first = i;
+      last = i;
+    }
+  }
+
+  const std::int64_t maxOffset = std::int64_t(H - 1) * picture.BytesPerRow;
+  std::int64_t previous = -1;
+  for (int j = 0; j < destH; ++j) {
+    const std::int64_t row = std::int64_t(H) - 1 - (std::int64_t(srcH) * j / destH + topRow);
+    const std::int64_t offset = row * picture.BytesPerRow;
+    if (offset < 0 || offset > maxOffset) {
+      std::memset(line.Bits, 0, std::size_t(line.BytesPerRow));
+    } else if (offset != previous) {
+      const std::uint8_t* in = picture.Bits + offset;
+      for (int i = first; first >= 0 && i <= last; ++i)
+        std::memcpy(line.Bits + std::int64_t(i) * bytesPerPixel, in + column[std::size_t(i)],
+                    std::size_t(bytesPerPixel));
+      previous = offset;
+    }
+    dc.SetDIBitsToDevice(X, Y + j, destW, 1, 0, 0, 0, 1, line.Bits, *line.Info);
+  }
+  imagora::deldib(&line);
+}
+
+// Way (a) of the fallbacks: the picture sampled to the destination size by
+// the program and sent 1 : 1. A destination one pixel wide or high takes the
+// first source column or row.
+bool SendSampled(DeviceContext& dc, int X, int Y, int destW, int destH, const DibHandle& picture,
+                 int srcX, int srcY, int srcW, int srcH) {
+  DibHandle sampled{};
+  const int bits = Bits(picture);
+  imagora::newdib(&sampled, destW, destH, bits, picture.Info, Colours(bits));
+  if (!sampled.Bits)
+    return false;
+  for (int y = 0; y < destH; ++y) {
+    const int sy = destH > 1 ? srcY + int(std::int64_t(srcH - 1) * y / (destH - 1)) : srcY;
+    for (int x = 0; x < destW; ++x) {
+      const int sx = destW > 1 ? srcX + int(std::int64_t(srcW - 1) * x / (destW - 1)) : srcX;
+      CopyPixel(picture, sx, sy, sampled, x, y);
+    }
+  }
+  const bool worked =
+      dc.SetDIBitsToDevice(X, Y, destW, destH, 0, 0, 0, destH, sampled.Bits, *sampled.Info) != 0;
+  imagora::deldib(&sampled);
+  return worked;
+}
+
+// Way (b): through a bitmap of the device's own format.
+void SendThroughDeviceBitmap(DeviceContext& dc, int X, int Y, int destW, int destH,
+                             const DibHandle& picture, int srcX, int srcY, int srcW, int srcH,
+                             std::uint32_t rop, Messages& messages) {
+  const int H = Height(picture);
+  std::unique_ptr<DeviceBitmap> bitmap = dc.CreateCompatibleBitmap(Width(picture), H);
+  if (!bitmap) {
+    messages.error(kCannotCreateBitmap);
+    return;
+  }
+  if (dc.SetDIBits(*bitmap, 0, H, picture.Bits, *picture.Info) == 0) {
+    messages.error(kDeviceCannot);
+    return;
+  }
+  // The device bitmap is top-down: the rectangle's rows are counted again from the top.
+  const int top = H - srcY - srcH;
+  if (dc.StretchBlt(X, Y, destW, destH, *bitmap, srcX, top, srcW, srcH, rop) == 0)
+    messages.error(kDeviceCannot);
+}
+
+}  // namespace
+
+void PaintDib(DeviceContext& dc, int X, int Y, int destW, int destH, const DibHandle& picture,
+              int srcX, int srcY, int srcW, int srcH, bool halftone, std::uint32_t rop,
+              bool useOwnPalette, void* palette, Messages& messages) {
+  if (!picture.Bits || !picture.Info || srcW <= 0 || srcH <= 0)
+    return;
+  const bool printer = dc.Technology() == DT_RASPRINTER;
+  dc.SetStretchBltMode(COLORONCOLOR);
+
+  const int W = Width(picture);
+  const int H = Height(picture);
+  // Clipping, in this order, each step on what the one before left.
+  if (srcX + srcW > W) {
+    const int w = W - srcX;
+    destW = Round(double(destW) * w / srcW);
+    srcW = w;
+  }
+  if (srcY < 0) {
+    destH = Round(double(destH) * (srcH + srcY) / srcH);
+    srcH += srcY;
+    srcY = 0;
+  }
+  if (srcY + srcH > H && srcH > 0) {
+    const int h = H - srcY;
+    const int t = Round(double(destH) * h / srcH);
+    Y += destH - t;
+    destH = t;
+    srcH = h;
+  }
+  if (srcX < 0 && srcW > 0) {
+    const int t = Round(double(destW) * (srcX + srcW) / srcW);
+    X += destW - t;
+    destW = t;
+    srcW += srcX;
+    srcX = 0;
+  }
+  if (srcW <= 0 || srcH <= 0 || destW <= 0 || destH <= 0)
+    return;
+
+  void* const chosen = useOwnPalette ? picture.PaletteHandle : palette;
+  bool paletteChanged = false;
+  void* before = nullptr;
+  auto selectPalette = [&] {
+    if (!chosen || paletteChanged)
+      return;
+    before = dc.SelectPalette(chosen);
+    dc.RealizePalette();
+    paletteChanged = true;
+  };
+  if (picture.HasPalette == 1)
+    selectPalette();
+
+  if (Bits(picture) == 24 && dc.ScreenBitsPerPixel() <= 8 && halftone) {
+    DibHandle copy{};
+    const bool smaller = srcW > destW || srcH > destH;
+    if (smaller)
+      imagora::DIBHalftoneDIBXY(&copy, &picture, Round(double(W) * destW / srcW),
+                                Round(double(H) * destH / srcH));
+    else
+      imagora::DIBHalftoneDIB(&copy, &picture);
+    selectPalette();
+    if (copy.Bits) {
+      if (smaller)
+        dc.StretchDIBits(X, Y, destW, destH, Round(double(Width(copy)) * srcX / W),
+                         Round(double(Height(copy)) * srcY / H), destW, destH, copy.Bits,
+                         *copy.Info, rop);
+      else
+        dc.StretchDIBits(X, Y, destW, destH, srcX, srcY, srcW, srcH, copy.Bits, *copy.Info, rop);
+    }
+    imagora::deldib(&copy);
+  } else if (!printer && (Bits(picture) == 24 || Bits(picture) == 8)) {
+    PaintRows(dc, X, Y, destW, destH, picture, srcX, H - srcY - srcH, srcW, srcH);
+  } else if (dc.StretchDIBits(X, Y, destW, destH, srcX, srcY, srcW, srcH, picture.Bits,
+                              *picture.Info, rop) == GDI_ERROR) {
+    const bool sent = (dc.RasterCaps() & RC_DIBTODEV) &&
+                      SendSampled(dc, X, Y, destW, destH, picture, srcX, srcY, srcW, srcH);
+    if (!sent)
+      SendThroughDeviceBitmap(dc, X, Y, destW, destH, picture, srcX, srcY, srcW, srcH, rop,
+                              messages);
+  }
+
+  if (paletteChanged)
+    dc.SelectPalette(before);
+}
+
+}  // namespace lumaret

@@ -1,0 +1,24 @@
+// The thumbnail provision of the grid: what to draw in a picture's cell,
+// making the entry's thumbnail the first time the cell is painted.
+#pragma once
+
+#include "document/slide_document.h"
+#include "imaging/resize.h"
+#include "platform/progress.h"
+
+namespace lumaret {
+
+struct CellPicture {
+  imagora::DibHandle picture;  // to draw; always has pixels
+  PictureSize size;            // drawing size, within the thumbnail box
+  bool release;                // the caller releases picture after drawing
+};
+
+// The entry's thumbnail, made when missing: the file is decoded reduced (a
+// JPEG at the smallest scale that covers the box), then scaled to the size
+// that the full picture's size gives. A file that cannot be decoded gets a
+// black square, and a picture that cannot be scaled is drawn as decoded; both
+// are tried again at the next paint.
+CellPicture ProvideThumbnail(SlideEntry& entry, ProgressSink* owner);
+
+}  // namespace lumaret

@@ -1,0 +1,380 @@
+// The "Pictures" and "Find" pages: the grid's geometry and keys, what it
+// paints, and the picture commands and the search driven as a user would.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "app/grid_geometry.h"
+#include "app/main_form.h"
+#include "app/paint_box.h"
+#include "app/status_bar.h"
+#include "platform/recording_messages.h"
+#include "tests/support/temp_dir.h"
+
+namespace lumaret {
+namespace {
+
+using grid::Key;
+
+struct ColumnsCase {
+  int width, columns;
+  std::uint32_t count;
+  int height;
+};
+
+class GridGeometry : public ::testing::TestWithParam<ColumnsCase> {};
+
+TEST_P(GridGeometry, ColumnsAndSurfaceHeightWithItsExtraRow) {
+  const ColumnsCase& c = GetParam();
+  EXPECT_EQ(grid::GridColumns(c.width), c.columns);
+  EXPECT_EQ(grid::SurfaceHeight(c.count, c.columns), c.height);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, GridGeometry,
+                         ::testing::Values(ColumnsCase{400, 4, 0, 110}, ColumnsCase{400, 4, 4, 220},
+                                           ColumnsCase{400, 4, 5, 220}, ColumnsCase{400, 4, 8, 330},
+                                           ColumnsCase{200, 2, 3, 220}, ColumnsCase{89, 1, 1, 220},
+                                           ColumnsCase{179, 1, 2, 330}, ColumnsCase{0, 1, 0, 110},
+                                           ColumnsCase{180, 2, 0, 110}));
+
+struct HitCase {
+  int x, y;
+  std::int32_t picture;
+};
+
+class HitAreas : public ::testing::TestWithParam<HitCase> {};
+
+TEST_P(HitAreas, IncludeBothEdgesOfTheFrameInATwoColumnGridOfFive) {
+  EXPECT_EQ(grid::HitPicture(QPoint(GetParam().x, GetParam().y), 5, 2), GetParam().picture);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, HitAreas,
+                         ::testing::Values(HitCase{2, 2, 1}, HitCase{88, 108, 1},
+                                           HitCase{89, 50, 0}, HitCase{50, 109, 0},
+                                           HitCase{1, 50, 0}, HitCase{92, 2, 2}, HitCase{2, 112, 3},
+                                           HitCase{88, 218, 3}, HitCase{2, 111, 0},
+                                           HitCase{50, 240, 5}, HitCase{140, 240, 0},
+                                           HitCase{190, 50, 0}, HitCase{50, 400, 0}));
+
+struct KeyCase {
+  Key key;
+  std::int32_t from, to;
+};
+
+class Keys : public ::testing::TestWithParam<KeyCase> {};
+
+TEST_P(Keys, MoveInAFourColumnGridOfTen) {
+  EXPECT_EQ(grid::MoveSelection(GetParam().key, GetParam().from, 10, 4), GetParam().to);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Keys,
+                         ::testing::Values(KeyCase{Key::Up, 6, 2}, KeyCase{Key::Up, 4, 4},
+                                           KeyCase{Key::Down, 6, 10}, KeyCase{Key::Down, 10, 10},
+                                           KeyCase{Key::Down, 7, 7}, KeyCase{Key::Right, 10, 10},
+                                           KeyCase{Key::Right, 4, 5}, KeyCase{Key::Left, 5, 4},
+                                           KeyCase{Key::Left, 1, 1},
+                                           // after the last picture was deleted nothing is current
+                                           KeyCase{Key::Left, 11, 10}, KeyCase{Key::Up, 11, 7},
+                                           KeyCase{Key::Right, 11, 11},
+                                           KeyCase{Key::Down, 11, 11}));
+
+TEST(GridGeometry, OneColumnMovesUpAndDownByOnePicture) {
+  EXPECT_EQ(grid::MoveSelection(Key::Up, 3, 5, 1), 2);
+  EXPECT_EQ(grid::MoveSelection(Key::Down, 3, 5, 1), 4);
+}
+
+TEST(GridGeometry, FillsAroundAn80x40Thumbnail) {
+  const grid::CellLayout cell = grid::LayoutCell(QPoint(0, 0), 80, 40);
+  EXPECT_EQ(cell.picture, QPoint(5, 25));
+  auto edges = [](const QRect& r) {
+    return std::vector<int>{r.left(), r.top(), r.right() + 1, r.bottom() + 1};
+  };
+  EXPECT_EQ(edges(cell.left), (std::vector<int>{3, 3, 5, 107}));
+  EXPECT_EQ(edges(cell.top), (std::vector<int>{3, 3, 87, 25}));
+  EXPECT_EQ(edges(cell.bottom), (std::vector<int>{3, 65, 87, 107}));
+  EXPECT_EQ(edges(cell.right), (std::vector<int>{85, 3, 87, 107}));
+}
+
+TEST(GridGeometry, ScrollsTheFrameIntoViewFromAboveOrBelow) {
+  // Picture 9 in 4 columns has its frame from 222 to 328.
+  EXPECT_EQ(grid::ScrollPositionFor(9, 4, 300, 200), 222);
+  EXPECT_EQ(grid::ScrollPositionFor(9, 4, 0, 200), 128);
+  EXPECT_EQ(grid::ScrollPositionFor(9, 4, 150, 200), 150);
+}
+
+class PicturesPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form = std::make_unique<TMainForm>(MainFormServices{messages, dialogs, shell, modal},
+                                       QStringList{});
+    form->resize(760, 560);
+    form->show();
+    QApplication::processEvents();
+  }
+
+  template <typename W>
+  W* Control(const char* name) {
+    W* widget = form->findChild<W*>(QLatin1String(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+  std::string Example(const char* name) { return std::string(LUMARET_EXAMPLES) + "/" + name; }
+
+  // Adds pictures through the add dialog; missing files become placeholders.
+  void Add(std::vector<std::string> files) {
+    dialogs.openAnswers = {std::move(files)};
+    form->NewFotoBtnClick();
+  }
+  void AddNamed(int count) {
+    std::vector<std::string> files;
+    for (int i = 1; i <= count; ++i)
+      files.push_back(dir / ("p" + std::to_string(i) + ".jpg"));
+    Add(files);
+    for (std::uint32_t i = 0; i < form->Document().Slides.Count(); ++i)
+      form->Document().Slides.Select(std::int32_t(i)).Caption = "caption " + std::to_string(i + 1);
+  }
+  QString StatusText() { return Control<StatusBar>("StatusBar1")->panelText(0); }
+  QImage Grid() {
+    auto* box = Control<TPaintBox>("PaintBox1");
+    return box->grab().toImage();
+  }
+  std::string Names() {
+    std::string names;
+    for (const SlideEntry& e : form->Document().Slides) {
+      const std::string name = e.FileName.substr(e.FileName.rfind('/') + 1);  // "p12.jpg"
+      names += name.substr(1, name.find('.') - 1) + " ";
+    }
+    return names;
+  }
+  QPlainTextEdit* Memo() { return Control<QPlainTextEdit>("Memo1"); }
+
+  testing::TempDir dir;
+  RecordingMessages messages;
+  RecordingDialogs dialogs;
+  RecordingShell shell;
+  RecordingModalRunner modal;
+  std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(PicturesPageTest, HasItsControls) {
+  EXPECT_EQ(Control<QWidget>("NewFotoBtn")->property("text").toString(), "Add pictures..");
+  EXPECT_EQ(Control<QWidget>("DelFotoBtn")->property("text").toString(), "Delete picture");
+  EXPECT_EQ(Control<QWidget>("NachVornBtn")->property("text").toString(), "Bring to the front");
+  EXPECT_EQ(Control<QWidget>("NachVornBtn")->toolTip(), "Change the order of the pictures");
+  EXPECT_EQ(Control<QWidget>("NachHintenBtn")->property("text").toString(), "Bring to the back");
+  auto* check = Control<QCheckBox>("FilenamesCheck");
+  EXPECT_EQ(check->text(), "Use filename as default text");
+  EXPECT_FALSE(check->isChecked());
+  EXPECT_TRUE(Control<QLineEdit>("KeyEdit")->isReadOnly());
+  auto* hits = Control<QTreeWidget>("ListView2");
+  EXPECT_EQ(hits->headerItem()->text(0), "Filename");
+  EXPECT_EQ(hits->headerItem()->text(1), "Description");
+  EXPECT_EQ(hits->columnWidth(0), 150);
+  EXPECT_EQ(hits->columnWidth(1), 300);
+}
+
+TEST_F(PicturesPageTest, TheAddDialogTakesSeveralFilesWithTheFilterOfEveryFormat) {
+  form->OpenDialog1.filter = "changed";
+  Add({});
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_TRUE(dialogs.shown[0].options.multiSelect);
+  EXPECT_EQ(dialogs.shown[0].options.filter, kPictureFilter);
+  EXPECT_EQ(
+      std::string(kPictureFilter).substr(0, 85),
+      "All pictures|*.BMP;*.DIB;*.GIF;*.IFF;*.JIF;*.JPG;*.LBM;*.PCX;*.RLE;*.TGA;*.TIF;*.PNG|");
+  EXPECT_EQ(form->Document().Slides.Count(), 0u);
+}
+
+TEST_F(PicturesPageTest, AnEmptyListPaintsNoCellAndSaysSo) {
+  QApplication::processEvents();
+  Grid();
+  EXPECT_EQ(StatusText(), "Picture: none   ");
+  EXPECT_EQ(Control<QLabel>("Label1")->text(), "");
+  EXPECT_EQ(Control<TPaintBox>("PaintBox1")->height(), 110);
+  form->KeyEditKeyDown(Qt::Key_Right);
+  form->KeyEditKeyDown(Qt::Key_Return);
+  EXPECT_EQ(form->Document().CurrentPicture, 1);
+}
+
+TEST_F(PicturesPageTest, PaintsFramesFillsAndThumbnailsAndTheStatusText) {
+  Add({Example("dawn.jpg"), dir / "missing.jpg", Example("harbour.png")});
+  form->Document().CurrentPicture = 3;
+  const QImage painted = Grid();
+  EXPECT_EQ(StatusText(), "Thumbnail: 3 of 3");
+  EXPECT_EQ(Control<QLabel>("Label1")->text().toStdString(), Example("harbour.png"));
+  const int columns = form->GridColumns();
+  ASSERT_GE(columns, 3);
+  // Frame of cell 1: white top and left, grey right and bottom.
+  EXPECT_EQ(painted.pixelColor(40, 2), QColor(Qt::white));
+  EXPECT_EQ(painted.pixelColor(2, 50), QColor(Qt::white));
+  EXPECT_EQ(painted.pixelColor(88, 50), QColor(0x80, 0x80, 0x80));
+  EXPECT_EQ(painted.pixelColor(40, 108), QColor(0x80, 0x80, 0x80));
+  // Silver around picture 1, blue around the current picture 3.
+  EXPECT_EQ(painted.pixelColor(3, 50), QColor(0xC0, 0xC0, 0xC0));
+  EXPECT_EQ(painted.pixelColor(180 + 3, 50), QColor(0x00, 0x00, 0xFF));
+  // The missing file is a black 80 x 80 square.
+  EXPECT_EQ(painted.pixelColor(90 + 45, 45), QColor(Qt::black));
+  EXPECT_EQ(painted.pixelColor(90 + 5, 5), QColor(Qt::black));
+  // Thumbnails were made and kept for the readable files only.
+  EXPECT_NE(form->Document().Slides[0].Thumbnail.Bits, nullptr);
+  EXPECT_EQ(form->Document().Slides[1].Thumbnail.Bits, nullptr);
+  EXPECT_NE(form->Document().Slides[2].Thumbnail.Bits, nullptr);
+}
+
+TEST_F(PicturesPageTest, ClickingAndKeysChooseThePictureAndShowItsCaption) {
+  AddNamed(10);
+  const int columns = form->GridColumns();
+  auto* box = Control<TPaintBox>("PaintBox1");
+  const QPoint cell2 = grid::CellOrigin(2, columns);
+  QTest::mouseClick(box, Qt::LeftButton, {}, cell2 + QPoint(40, 40));
+  EXPECT_EQ(form->Document().CurrentPicture, 2);
+  EXPECT_EQ(Memo()->toPlainText(), "caption 2");
+  EXPECT_TRUE(Control<QLineEdit>("KeyEdit")->hasFocus());
+  EXPECT_EQ(StatusText(), "Thumbnail: 2 of 10");
+
+  QTest::mouseClick(box, Qt::LeftButton, {}, cell2 + QPoint(89, 50));  // the gap
+  EXPECT_EQ(form->Document().CurrentPicture, 2);
+
+  auto* keys = Control<QLineEdit>("KeyEdit");
+  QTest::keyClick(keys, Qt::Key_Down);
+  EXPECT_EQ(form->Document().CurrentPicture, 2 + columns);
+  EXPECT_EQ(Memo()->toPlainText(), QString("caption %1").arg(2 + columns));
+  QTest::keyClick(keys, Qt::Key_Left);
+  EXPECT_EQ(form->Document().CurrentPicture, 1 + columns);
+  QTest::keyClick(keys, Qt::Key_Return);  // the viewer is not there yet: nothing changes
+  EXPECT_EQ(form->Document().CurrentPicture, 1 + columns);
+  EXPECT_EQ(form->Document().Slides.Count(), 10u);
+}
+
+TEST_F(PicturesPageTest, EscapeDeletesExceptInTheCaptionBox) {
+  AddNamed(3);
+  auto* box = Control<TPaintBox>("PaintBox1");
+  QTest::mouseClick(box, Qt::LeftButton, {},
+                    grid::CellOrigin(2, form->GridColumns()) + QPoint(9, 9));
+  QTest::keyClick(Control<QLineEdit>("KeyEdit"), Qt::Key_Escape);
+  EXPECT_EQ(Names(), "1 3 ");
+  EXPECT_EQ(Memo()->toPlainText(), "caption 3");
+
+  Memo()->setFocus();
+  QTest::keyClick(Memo(), Qt::Key_Escape);
+  EXPECT_EQ(Names(), "1 3 ");
+  EXPECT_EQ(form->Document().Slides[1].Caption, "caption 3");
+
+  Control<QLineEdit>("KeyEdit")->setFocus();
+  QTest::keyClick(Control<QLineEdit>("KeyEdit"), Qt::Key_Escape);  // the last picture
+  EXPECT_EQ(Names(), "1 ");
+  EXPECT_EQ(Memo()->toPlainText(), "");
+  Grid();
+  EXPECT_EQ(StatusText(), "Picture: none   ");
+}
+
+TEST_F(PicturesPageTest, CaptionsFollowTheirPicturesAndTypingStoresThem) {
+  AddNamed(3);
+  form->Document().CurrentPicture = 2;
+  form->adibchanged();
+  Memo()->moveCursor(QTextCursor::End);
+  QTest::keyClicks(Memo(), "!");
+  EXPECT_EQ(form->Document().Slides[1].Caption, "caption 2!");
+  QTest::keyClick(Memo(), Qt::Key_Return);
+  QTest::keyClicks(Memo(), "x");
+  EXPECT_EQ(form->Document().Slides[1].Caption, "caption 2!\r\nx");
+
+  form->NachVornBtnClick();
+  EXPECT_EQ(Names(), "2 1 3 ");
+  EXPECT_EQ(form->Document().CurrentPicture, 1);
+  form->NachVornBtnClick();  // already first
+  form->NachHintenBtnClick();
+  form->NachHintenBtnClick();
+  form->NachHintenBtnClick();  // already last
+  EXPECT_EQ(Names(), "1 3 2 ");
+  Memo()->moveCursor(QTextCursor::End);
+  QTest::keyClicks(Memo(), "y");
+  EXPECT_EQ(form->Document().Slides[2].Caption, "caption 2!\r\nxy");
+}
+
+TEST_F(PicturesPageTest, ShowingADefaultTextKeepsItsSingleCarriageReturns) {
+  Control<QCheckBox>("FilenamesCheck")->setChecked(true);
+  const std::string name(60, 'n');
+  Add({dir / name});
+  form->adibchanged();
+  EXPECT_EQ(form->Document().Slides[0].Caption, name.substr(0, 49) + "\r" + name.substr(49));
+}
+
+TEST_F(PicturesPageTest, NewEmptiesTheCaptionBoxWithoutTouchingACaption) {
+  AddNamed(2);
+  form->adibchanged();
+  messages.answers = {false};
+  form->NewBtnClick();
+  EXPECT_EQ(Memo()->toPlainText(), "caption 1");
+  form->NewBtnClick();
+  EXPECT_EQ(Memo()->toPlainText(), "");
+  EXPECT_EQ(form->Document().Slides.Count(), 0u);
+}
+
+TEST_F(PicturesPageTest, TheWheelScrollsTheGridOnItsPageOnly) {
+  AddNamed(60);
+  QScrollBar* bar = Control<QScrollArea>("ScrollBox1")->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 40);
+  auto* box = Control<TPaintBox>("PaintBox1");
+  auto turn = [&](int delta) {
+    QWheelEvent wheel(QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(box, &wheel);
+  };
+  turn(-120);
+  EXPECT_EQ(bar->value(), 20);
+  turn(120);
+  turn(120);
+  EXPECT_EQ(bar->value(), 0);
+  Control<QTabWidget>("PageControl2")->setCurrentIndex(2);
+  turn(-120);
+  EXPECT_EQ(bar->value(), 0);
+}
+
+TEST_F(PicturesPageTest, SearchJumpsToThePictureItListsEvenAfterChanges) {
+  AddNamed(4);
+  form->Document().Slides.Select(0).Caption = "Beach at noon";
+  form->Document().Slides.Select(3).Caption = "beach party";
+  Control<QLineEdit>("SearchEdit")->setText("BEACH");
+  form->SearchBtnClick();
+  auto* hits = Control<QTreeWidget>("ListView2");
+  ASSERT_EQ(hits->topLevelItemCount(), 2);
+  EXPECT_EQ(hits->topLevelItem(1)->text(0), "p4.jpg");
+  EXPECT_EQ(hits->topLevelItem(1)->text(1), "beach party");
+  EXPECT_EQ(form->Document().CurrentPicture, 1);  // a search alone chooses nothing
+
+  form->Document().CurrentPicture = 1;
+  form->DelFotoBtnClick();  // the first hit's picture is gone
+  ASSERT_EQ(hits->topLevelItemCount(), 1);
+  Control<QTabWidget>("PageControl2")->setCurrentIndex(1);
+  hits->setCurrentItem(hits->topLevelItem(0));
+  QTest::keyClick(hits, Qt::Key_Return);
+  EXPECT_EQ(form->Document().CurrentPicture, 3);
+  EXPECT_EQ(Control<QTabWidget>("PageControl2")->currentIndex(), 0);
+  EXPECT_EQ(Memo()->toPlainText(), "beach party");
+
+  messages.answers = {true};
+  form->NewBtnClick();
+  EXPECT_EQ(hits->topLevelItemCount(), 0);
+  AddNamed(4);
+  EXPECT_EQ(hits->topLevelItemCount(), 0);  // the search was forgotten
+}
+
+TEST_F(PicturesPageTest, AJumpWithoutASelectedRowDoesNothing) {
+  AddNamed(2);
+  Control<QLineEdit>("SearchEdit")->setText("p2");
+  form->SearchBtnClick();
+  form->ListView2DblClick();
+  EXPECT_EQ(form->Document().CurrentPicture, 1);
+}
+
+}  // namespace
+}  // namespace lumaret

@@ -1,0 +1,82 @@
+#include "imaging/thumbnail.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "imagora/imagora.h"
+#include "tests/support/temp_dir.h"
+
+namespace lumaret {
+namespace {
+
+using testing::TempDir;
+
+void WriteJpeg(const std::string& path, int width, int height) {
+  imagora::DibHandle picture{};
+  imagora::newdib(&picture, width, height, 24, nullptr, 0);
+  ASSERT_NE(picture.Bits, nullptr);
+  std::fill_n(picture.Bits, std::size_t(picture.BytesPerRow) * std::size_t(height), 0xC8);
+  ASSERT_EQ(imagora::SaveDib(&picture, path.c_str(), imagora::kFormatJpeg, 0), 1);
+  imagora::deldib(&picture);
+}
+
+struct SizeCase {
+  int width, height;
+  PictureSize thumbnail;
+};
+
+class ThumbnailProvision : public ::testing::TestWithParam<SizeCase> {};
+
+TEST_P(ThumbnailProvision, MakesAndKeepsAThumbnailSizedByTheFullPicture) {
+  const SizeCase& c = GetParam();
+  TempDir dir;
+  SlideEntry entry;
+  entry.FileName = dir / "photo.jpg";
+  WriteJpeg(entry.FileName, c.width, c.height);
+
+  const CellPicture made = ProvideThumbnail(entry, nullptr);
+  EXPECT_FALSE(made.release);
+  EXPECT_EQ(made.size, c.thumbnail);
+  ASSERT_EQ(entry.Thumbnail.Bits, made.picture.Bits);
+  EXPECT_EQ(entry.Thumbnail.Info->bmiHeader.biWidth, c.thumbnail.width);
+  EXPECT_EQ(entry.Thumbnail.Info->bmiHeader.biHeight, c.thumbnail.height);
+
+  std::remove(entry.FileName.c_str());  // a kept thumbnail is not made again
+  const CellPicture kept = ProvideThumbnail(entry, nullptr);
+  EXPECT_FALSE(kept.release);
+  EXPECT_EQ(kept.picture.Bits, made.picture.Bits);
+  EXPECT_EQ(kept.size, c.thumbnail);
+  imagora::deldib(&entry.Thumbnail);
+}
+
+// The reduced decode lands on sizes that differ from the full picture's, so
+// a thumbnail sized from the decoded picture would come out wrong here.
+INSTANTIATE_TEST_SUITE_P(Sizes, ThumbnailProvision,
+                         ::testing::Values(SizeCase{640, 480, {80, 60}},
+                                           SizeCase{1000, 333, {80, 26}},
+                                           SizeCase{333, 1000, {26, 80}},
+                                           SizeCase{3000, 20, {80, 1}},
+                                           SizeCase{50, 50, {80, 80}}));
+
+TEST(ThumbnailProvision, AMissingFileShowsABlackSquareUntilItIsBack) {
+  TempDir dir;
+  SlideEntry entry;
+  entry.FileName = dir / "later.jpg";
+  CellPicture blank = ProvideThumbnail(entry, nullptr);
+  EXPECT_TRUE(blank.release);
+  EXPECT_EQ(blank.size, (PictureSize{80, 80}));
+  EXPECT_EQ(blank.picture.Info->bmiHeader.biBitCount, 24);
+  EXPECT_EQ(imagora::getpixel(&blank.picture, 40, 40), 0u);
+  EXPECT_EQ(entry.Thumbnail.Bits, nullptr);
+  imagora::deldib(&blank.picture);
+
+  WriteJpeg(entry.FileName, 200, 100);
+  const CellPicture made = ProvideThumbnail(entry, nullptr);
+  EXPECT_FALSE(made.release);
+  EXPECT_EQ(made.size, (PictureSize{80, 40}));
+  imagora::deldib(&entry.Thumbnail);
+}
+
+}  // namespace
+}  // namespace lumaret
