@@ -52,11 +52,16 @@ bool Recode(Bytes file, unsigned char** out, unsigned long* size, int* width, in
   jpeg_mem_dest(&to, out, size);
   detail::SetUpJpegEncoder(to, in.output_width, in.output_height);
   jpeg_start_compress(&to, TRUE);
-  JSAMPARRAY row = (*in.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&in), JPOOL_IMAGE,
-                                           in.output_width * 3, 1);
+  // A strip of rows at a time: the decoder and the encoder each run while
+  // their own tables are hot, and a strip stays in the cache between them.
+  constexpr JDIMENSION kStrip = 32;
+  JSAMPARRAY strip = (*in.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&in), JPOOL_IMAGE,
+                                             in.output_width * 3, kStrip);
   while (in.output_scanline < in.output_height) {
-    jpeg_read_scanlines(&in, row, 1);
-    jpeg_write_scanlines(&to, row, 1);
+    JDIMENSION rows = 0;
+    while (rows < kStrip && in.output_scanline < in.output_height)
+      rows += jpeg_read_scanlines(&in, strip + rows, kStrip - rows);
+    jpeg_write_scanlines(&to, strip, rows);
     progress.rows(in.output_scanline, in.output_height);
   }
   jpeg_finish_compress(&to);
