@@ -2,15 +2,22 @@
 //
 // Hidden options for documentation: --screenshot FILE [--page N] shows the
 // window, saves a picture of it with page N (0 = Pictures) in front, and ends;
-// --page about pictures the about window instead.
+// --page about pictures the about window instead; --view PICTURE pictures the
+// viewer on that picture, and with --page print its print window.
 #include <QApplication>
+#include <QPrinter>
 #include <QTabWidget>
 
 #include "app/about_box.h"
 #include "app/main_form.h"
+#include "app/print_form.h"
+#include "app/view_pic_form.h"
+#include "imagora/imagora.h"
 #include "platform/qt/modal_runner.h"
+#include "platform/qt/printer_dialogs.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_messages.h"
+#include "platform/qt/qt_settings_store.h"
 #include "platform/qt/qt_shell.h"
 
 namespace {
@@ -37,16 +44,42 @@ int main(int argc, char** argv) {
   QStringList arguments = QApplication::arguments().mid(1);
   const QString screenshot = TakeOption(arguments, QStringLiteral("--screenshot"));
   const QString page = TakeOption(arguments, QStringLiteral("--page"));
+  const QString view = TakeOption(arguments, QStringLiteral("--view"));
 
   lumaret::QtMessages messages;
   lumaret::QtDialogs dialogs;
   lumaret::QtShell shell;
   lumaret::ExecModalRunner modal;
-  lumaret::TMainForm form({messages, dialogs, shell, modal}, arguments);
+  lumaret::QtSettingsStore settings;
+  QPrinter printer(QPrinter::HighResolution);
+  lumaret::QtPrinterDialogs printerDialogs;
+  lumaret::TMainForm form({messages, dialogs, shell, modal, settings, printer, printerDialogs},
+                          arguments);
   form.show();
 
   if (!screenshot.isEmpty()) {
     QApplication::processEvents();
+    if (!view.isEmpty()) {
+      lumaret::TViewPicForm& viewer = form.ViewPicForm();
+      viewer.FileName = view.toLocal8Bit().toStdString();
+      imagora::OpenDib(&viewer.Picture, viewer.FileName.c_str(), 0, &form);
+      if (viewer.Picture.Bits == nullptr)
+        return 1;
+      std::unique_ptr<lumaret::TPrintForm> print;
+      QWidget* shown = &viewer;
+      if (page == QLatin1String("print")) {
+        print = std::make_unique<lumaret::TPrintForm>(viewer.Picture, settings, printer,
+                                                      printerDialogs, messages, &viewer);
+        shown = print.get();
+      }
+      shown->show();
+      for (int i = 0; i < 4; ++i)
+        QApplication::processEvents();
+      const bool saved = shown->grab().save(screenshot);
+      print.reset();
+      imagora::deldib(&viewer.Picture);
+      return saved ? 0 : 1;
+    }
     if (page == QLatin1String("about")) {
       lumaret::TAboutBox about(shell, &form);
       about.show();

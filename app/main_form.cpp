@@ -22,6 +22,7 @@
 #include "app/page_frame.h"
 #include "app/spin_edit.h"
 #include "app/status_bar.h"
+#include "app/view_pic_form.h"
 #include "app/web_address.h"
 #include "document/project_file.h"
 #include "export/export_pdf.h"
@@ -79,6 +80,10 @@ TMainForm::TMainForm(MainFormServices services, QStringList arguments, QWidget* 
   column->addWidget(PageControl2, 1);
 
   column->addWidget(BuildBottomBar());
+
+  ViewPicForm_ = new TViewPicForm({services_.messages, services_.shell, services_.modal,
+                                   services_.settings, services_.printer, services_.printerDialogs},
+                                  this);
 
   StatusBar1 = Named(new StatusBar(this), "StatusBar1");
   StatusBar1->addPanel(250, false);

@@ -13,12 +13,14 @@
 #include "platform/messages.h"
 #include "platform/progress.h"
 #include "platform/qt/modal_runner.h"
+#include "platform/settings_store.h"
 #include "platform/shell.h"
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QPrinter;
 class QPushButton;
 class QScrollArea;
 class QTreeWidget;
@@ -33,6 +35,8 @@ class TPaintBox;
 class TImageBtn;
 class THtmlColorComboBox;
 class TSpinEdit;
+class TViewPicForm;
+class PrinterDialogs;
 
 // The add dialog's filter, set each time before it opens.
 extern const char* const kPictureFilter;
@@ -43,6 +47,10 @@ struct MainFormServices {
   Dialogs& dialogs;
   Shell& shell;
   ModalRunner& modal;
+  // For the picture viewer and its printout.
+  SettingsStore& settings;
+  QPrinter& printer;
+  PrinterDialogs& printerDialogs;
 };
 
 class TMainForm : public QWidget, public ProgressSink {
@@ -89,6 +97,8 @@ class TMainForm : public QWidget, public ProgressSink {
   void ListView2DblClick();
   void ListView2KeyDown(int key);
   const CaptionSearch& SearchHits() const { return search_; }
+
+  TViewPicForm& ViewPicForm() { return *ViewPicForm_; }
 
   // The file dialogs keep their options, and the name last chosen, for the run.
   FileDialogOptions OpenDialog1;
@@ -179,6 +189,8 @@ class TMainForm : public QWidget, public ProgressSink {
   QPushButton* SavePDFBtn = nullptr;
   QCheckBox* ShowPDFCheck = nullptr;
   QCheckBox* VollScreenCheck = nullptr;
+
+  TViewPicForm* ViewPicForm_ = nullptr;
 };
 
 }  // namespace lumaret

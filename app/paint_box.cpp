@@ -25,4 +25,14 @@ void TPaintBox::mouseDoubleClickEvent(QMouseEvent* event) {
     onDoubleClick();
 }
 
+void TPaintBox::mouseMoveEvent(QMouseEvent* event) {
+  if (onMouseMove)
+    onMouseMove(event->position().toPoint());
+}
+
+void TPaintBox::mouseReleaseEvent(QMouseEvent* event) {
+  if (onMouseUp)
+    onMouseUp(event->position().toPoint());
+}
+
 }  // namespace lumaret

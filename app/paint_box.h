@@ -13,11 +13,16 @@ class TPaintBox : public QWidget {
   std::function<void(QPainter&, const QRect&)> onPaint;
   std::function<void(QPoint)> onMouseDown;
   std::function<void()> onDoubleClick;
+  // Any button; moves are reported only while a button is held.
+  std::function<void(QPoint)> onMouseMove;
+  std::function<void(QPoint)> onMouseUp;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
 }  // namespace lumaret

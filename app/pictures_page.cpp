@@ -22,10 +22,12 @@
 #include "app/main_form.h"
 #include "app/paint_box.h"
 #include "app/status_bar.h"
+#include "app/view_pic_form.h"
 #include "document/slide_editing.h"
 #include "imaging/paint_dib.h"
 #include "imaging/qt/painter_device.h"
 #include "imaging/thumbnail.h"
+#include "imagora/imagora.h"
 
 namespace lumaret {
 namespace {
@@ -324,8 +326,18 @@ void TMainForm::PaintBox1MouseDown(QPoint point) {
 }
 
 void TMainForm::PaintBox1DblClick() {
-  // The picture viewer comes with its own window; until then a double click
-  // and Enter only choose the picture.
+  SlideEntry* entry = doc_.SelectCurrentPicture();
+  if (entry == nullptr)
+    return;
+  TViewPicForm& viewer = *ViewPicForm_;
+  imagora::OpenDib(&viewer.Picture, entry->FileName.c_str(), 0, this);
+  viewer.FileName = entry->FileName;
+  if (viewer.Picture.Bits == nullptr) {
+    services_.messages.error("Can not open the file!", "Error");
+    return;
+  }
+  services_.modal.run(viewer);
+  imagora::deldib(&viewer.Picture);
 }
 
 void TMainForm::KeyEditKeyDown(int key) {

@@ -11,6 +11,7 @@ namespace lumaret {
 
 TSpinEdit::TSpinEdit(QWidget* parent) : QAbstractSpinBox(parent) {
   setValue(0);
+  connect(lineEdit(), &QLineEdit::textChanged, this, &TSpinEdit::changed);
 }
 
 void TSpinEdit::setLimits(std::int32_t lowest, std::int32_t highest) {

@@ -34,6 +34,8 @@ class TSpinEdit : public QAbstractSpinBox {
  signals:
   // A typed character was refused (the field beeps).
   void refused();
+  // The text changed, by typing, stepping or setValue.
+  void changed();
 
  protected:
   StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QPrinter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "imaging/qt/painter_device.h"
 #include "imaging/thumbnail.h"
 #include "imagora/imagora.h"
+#include "platform/qt/printer_dialogs.h"
 #include "platform/recording_messages.h"
 
 namespace {
@@ -70,7 +72,11 @@ double GridRepaint(int pictures, int runs) {
   RecordingDialogs dialogs;
   RecordingShell shell;
   RecordingModalRunner modal;
-  TMainForm form({messages, dialogs, shell, modal}, {});
+  MemorySettingsStore settings;
+  QPrinter printer;
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  RecordingPrinterDialogs printerDialogs;
+  TMainForm form({messages, dialogs, shell, modal, settings, printer, printerDialogs}, {});
   form.resize(1024, 768);
   SlideDocument& doc = form.Document();
   for (int i = 0; i < pictures; ++i) {

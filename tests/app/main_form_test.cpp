@@ -8,6 +8,7 @@
 #include <QDate>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -19,6 +20,7 @@
 #include "app/spin_edit.h"
 #include "app/status_bar.h"
 #include "document/project_file.h"
+#include "platform/qt/printer_dialogs.h"
 #include "platform/recording_messages.h"
 #include "tests/document/project_bytes.h"
 #include "tests/support/temp_dir.h"
@@ -36,8 +38,9 @@ const std::string kSaveFirst = "Be sure that everything you want to maintain was
 class MainFormTest : public ::testing::Test {
  protected:
   void Create(QStringList arguments = {}) {
-    form = std::make_unique<TMainForm>(MainFormServices{messages, dialogs, shell, modal},
-                                       std::move(arguments));
+    form = std::make_unique<TMainForm>(
+        MainFormServices{messages, dialogs, shell, modal, settings, printer, printerDialogs},
+        std::move(arguments));
   }
   void SetUp() override { Create(); }
 
@@ -94,6 +97,9 @@ class MainFormTest : public ::testing::Test {
   RecordingDialogs dialogs;
   RecordingShell shell;
   RecordingModalRunner modal;
+  MemorySettingsStore settings;
+  QPrinter printer{QPrinter::HighResolution};
+  RecordingPrinterDialogs printerDialogs;
   std::unique_ptr<TMainForm> form;
 };
 

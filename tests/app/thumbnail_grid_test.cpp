@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -16,6 +17,7 @@
 #include "app/main_form.h"
 #include "app/paint_box.h"
 #include "app/status_bar.h"
+#include "platform/qt/printer_dialogs.h"
 #include "platform/recording_messages.h"
 #include "tests/support/temp_dir.h"
 
@@ -113,8 +115,9 @@ TEST(GridGeometry, ScrollsTheFrameIntoViewFromAboveOrBelow) {
 class PicturesPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    form = std::make_unique<TMainForm>(MainFormServices{messages, dialogs, shell, modal},
-                                       QStringList{});
+    form = std::make_unique<TMainForm>(
+        MainFormServices{messages, dialogs, shell, modal, settings, printer, printerDialogs},
+        QStringList{});
     form->resize(760, 560);
     form->show();
     QApplication::processEvents();
@@ -161,6 +164,9 @@ class PicturesPageTest : public ::testing::Test {
   RecordingDialogs dialogs;
   RecordingShell shell;
   RecordingModalRunner modal;
+  MemorySettingsStore settings;
+  QPrinter printer{QPrinter::HighResolution};
+  RecordingPrinterDialogs printerDialogs;
   std::unique_ptr<TMainForm> form;
 };
 
@@ -249,8 +255,11 @@ TEST_F(PicturesPageTest, ClickingAndKeysChooseThePictureAndShowItsCaption) {
   EXPECT_EQ(Memo()->toPlainText(), QString("caption %1").arg(2 + columns));
   QTest::keyClick(keys, Qt::Key_Left);
   EXPECT_EQ(form->Document().CurrentPicture, 1 + columns);
-  QTest::keyClick(keys, Qt::Key_Return);  // the viewer is not there yet: nothing changes
+  QTest::keyClick(keys, Qt::Key_Return);  // the viewer, on a file that is not there
   EXPECT_EQ(form->Document().CurrentPicture, 1 + columns);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].text, "Can not open the file!");
+  EXPECT_TRUE(modal.shown.empty());
   EXPECT_EQ(form->Document().Slides.Count(), 10u);
 }
 

@@ -1,0 +1,82 @@
+// The picture viewer: the current picture at full resolution with a zoom,
+// panned by dragging, printed through the print layout window, or handed to
+// the system's program for its type. One viewer lives for the whole run and
+// is shown for one picture at a time.
+#pragma once
+
+#include <QDialog>
+#include <QPoint>
+#include <string>
+
+#include "imagora/dib.h"
+#include "platform/messages.h"
+#include "platform/qt/modal_runner.h"
+#include "platform/settings_store.h"
+#include "platform/shell.h"
+
+class QPrinter;
+class QPushButton;
+class QScrollArea;
+class QStatusBar;
+
+namespace lumaret {
+
+class PrinterDialogs;
+class TFloatSpinEdit;
+class TPaintBox;
+
+struct ViewerServices {
+  Messages& messages;
+  Shell& shell;
+  ModalRunner& modal;
+  SettingsStore& settings;
+  QPrinter& printer;
+  PrinterDialogs& printerDialogs;
+};
+
+class TViewPicForm : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TViewPicForm(ViewerServices services, QWidget* parent = nullptr);
+
+  // The picture of the current showing and its file. The one who decodes it
+  // releases it when the showing ends.
+  imagora::DibHandle Picture{};
+  std::string FileName;
+
+  double Zoom() const;
+  void ZoomEdChange();
+  void PaintBox1Paint(QPainter& canvas);
+  void PaintBox1MouseDown(QPoint point);
+  void PaintBox1MouseMove(QPoint point);
+  void PaintBox1MouseUp();
+  void PrintBrnClick();
+  void OpenBtnClick();
+
+  // Paints that only resized the paint box, and paints that drew.
+  int SizingPaints() const { return sizingPaints_; }
+  int DrawingPaints() const { return drawingPaints_; }
+
+ private:
+  ViewerServices services_;
+  bool dragging_ = false;
+  // Set while a move scrolls: the paints the scrolling brings do nothing.
+  bool paintSuppressed_ = false;
+  QPoint grab_;
+  QPoint grabBoxPos_;  // where the paint box lay at the press
+  int grabScrollX_ = 0;
+  int grabScrollY_ = 0;
+  int sizingPaints_ = 0;
+  int drawingPaints_ = 0;
+
+  QPushButton* ReadyBtn = nullptr;
+  QPushButton* PrintBrn = nullptr;
+  QPushButton* OpenBtn = nullptr;
+  TFloatSpinEdit* ZoomEd = nullptr;
+  QScrollArea* ScrollBox1 = nullptr;
+  TPaintBox* PaintBox1 = nullptr;
+  QStatusBar* StatusBar1 = nullptr;
+};
+
+}  // namespace lumaret

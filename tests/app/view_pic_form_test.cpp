@@ -1,0 +1,236 @@
+// The picture viewer: opened from the grid, zoomed, panned, handed to the
+// shell and printed, with every window and message answered by the seams.
+#include "app/view_pic_form.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDoubleSpinBox>
+#include <QPainter>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTest>
+
+#include "app/main_form.h"
+#include "app/paint_box.h"
+#include "imagora/imagora.h"
+#include "platform/qt/printer_dialogs.h"
+#include "platform/recording_messages.h"
+#include "tests/app/picture_fixture.h"
+#include "tests/support/temp_dir.h"
+
+namespace lumaret {
+namespace {
+
+constexpr std::uint32_t kRed = 0x0000FF;
+
+class ViewerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::MakePdfPrinter(printer, dir / "out.pdf");
+    viewer.Picture = testing::SolidPicture(100, 60, kRed);
+    viewer.FileName = "/pictures/red.bmp";
+  }
+  void TearDown() override { imagora::deldib(&viewer.Picture); }
+
+  TPaintBox* Box() { return viewer.findChild<TPaintBox*>(QStringLiteral("PaintBox1")); }
+  QDoubleSpinBox* ZoomEd() { return viewer.findChild<QDoubleSpinBox*>(QStringLiteral("ZoomEd")); }
+  QScrollBar* Horizontal() {
+    return viewer.findChild<QScrollArea*>(QStringLiteral("ScrollBox1"))->horizontalScrollBar();
+  }
+  QScrollBar* Vertical() {
+    return viewer.findChild<QScrollArea*>(QStringLiteral("ScrollBox1"))->verticalScrollBar();
+  }
+  // Paints as the paint events would, until a paint draws (or gives up).
+  void PaintUntilDrawn() {
+    QImage canvas(10, 10, QImage::Format_RGB32);
+    for (int i = 0; i < 4 && viewer.DrawingPaints() == 0; ++i) {
+      QPainter painter(&canvas);
+      viewer.PaintBox1Paint(painter);
+    }
+  }
+  void SendMouse(QEvent::Type type, QPoint at, Qt::MouseButton button) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+    QMouseEvent event(type, at, Box()->mapToGlobal(at),
+                      type == QEvent::MouseMove ? Qt::NoButton : button, held, {});
+    QApplication::sendEvent(Box(), &event);
+  }
+
+  testing::TempDir dir;
+  RecordingMessages messages;
+  RecordingShell shell;
+  RecordingModalRunner modal;
+  MemorySettingsStore settings;
+  QPrinter printer{QPrinter::HighResolution};
+  RecordingPrinterDialogs printerDialogs;
+  TViewPicForm viewer{{messages, shell, modal, settings, printer, printerDialogs}};
+};
+
+TEST_F(ViewerTest, HasItsControlsAndStartsAtFullSize) {
+  EXPECT_EQ(viewer.windowTitle(), QStringLiteral("View picture..."));
+  EXPECT_EQ(viewer.size(), QSize(532, 420));
+  const std::pair<const char*, const char*> buttons[] = {
+      {"ReadyBtn", "Back..."}, {"PrintBrn", "Print"}, {"OpenBtn", "Open..."}};
+  for (const auto& [name, caption] : buttons) {
+    auto* button = viewer.findChild<QPushButton*>(QLatin1String(name));
+    ASSERT_NE(button, nullptr) << name;
+    EXPECT_EQ(button->text(), QLatin1String(caption));
+  }
+  EXPECT_EQ(ZoomEd()->value(), 100);
+  EXPECT_EQ(ZoomEd()->minimum(), 5);
+  EXPECT_EQ(ZoomEd()->maximum(), 9000);
+  EXPECT_EQ(ZoomEd()->singleStep(), 10);
+  EXPECT_EQ(Box()->cursor().shape(), Qt::PointingHandCursor);
+}
+
+TEST_F(ViewerTest, ZoomSizesTheBoxOneSideAPaintThenDraws) {
+  struct Case {
+    double zoom;
+    QSize box;
+    int sizingPaints;  // the box starts the table at 100 x 60
+  };
+  const Case cases[] = {{100, {100, 60}, 1},
+                        {5, {5, 3}, 2},
+                        {150, {150, 90}, 2},
+                        {33, {33, 19}, 2},
+                        {32, {32, 19}, 1}};  // 19.8 and 19.2 truncate
+  for (const Case& c : cases) {
+    ZoomEd()->setValue(c.zoom);
+    const int sizingBefore = viewer.SizingPaints();
+    const int drawnBefore = viewer.DrawingPaints();
+    QImage canvas(10, 10, QImage::Format_RGB32);
+    for (int i = 0; i < 3; ++i) {
+      QPainter painter(&canvas);
+      viewer.PaintBox1Paint(painter);
+    }
+    EXPECT_EQ(Box()->size(), c.box) << c.zoom;
+    EXPECT_EQ(viewer.SizingPaints() - sizingBefore, c.sizingPaints) << c.zoom;
+    EXPECT_EQ(viewer.DrawingPaints() - drawnBefore, 3 - c.sizingPaints) << c.zoom;
+  }
+}
+
+TEST_F(ViewerTest, ShownItDrawsThePictureAtTheZoom) {
+  viewer.show();
+  ZoomEd()->setValue(150);
+  for (int i = 0; i < 5; ++i)
+    QApplication::processEvents();
+  ASSERT_EQ(Box()->size(), QSize(150, 90));
+  const QImage shown = Box()->grab().toImage();
+  EXPECT_EQ(shown.pixel(0, 0), qRgb(255, 0, 0));
+  EXPECT_EQ(shown.pixel(149, 89), qRgb(255, 0, 0));
+}
+
+TEST_F(ViewerTest, DraggingWithAnyButtonMovesThePictureWithThePointer) {
+  viewer.show();
+  ZoomEd()->setValue(1000);  // 1000 x 600
+  for (int i = 0; i < 5; ++i)
+    QApplication::processEvents();
+  ASSERT_EQ(Box()->size(), QSize(1000, 600));
+  const int maxX = Horizontal()->maximum();
+  ASSERT_GT(maxX, 300);
+
+  SendMouse(QEvent::MouseButtonPress, {300, 200}, Qt::RightButton);
+  SendMouse(QEvent::MouseMove, {270, 200}, Qt::RightButton);  // 30 to the left
+  EXPECT_EQ(Horizontal()->value(), 30);
+  EXPECT_EQ(Vertical()->value(), 0);
+  // The box moved 30 to the left under the pointer: 10 further to the left is 290 on it.
+  SendMouse(QEvent::MouseMove, {290, 190}, Qt::RightButton);
+  EXPECT_EQ(Horizontal()->value(), 40);
+  EXPECT_EQ(Vertical()->value(), 10);
+  const int drawn = viewer.DrawingPaints();
+  SendMouse(QEvent::MouseMove, {-5000, 190}, Qt::RightButton);
+  EXPECT_EQ(Horizontal()->value(), maxX);        // held at the end of the range
+  EXPECT_EQ(viewer.DrawingPaints(), drawn + 1);  // one paint per move, none while scrolling
+  SendMouse(QEvent::MouseButtonRelease, {-5000, 190}, Qt::RightButton);
+  SendMouse(QEvent::MouseMove, {400, 100}, Qt::NoButton);
+  EXPECT_EQ(Horizontal()->value(), maxX);
+
+  SendMouse(QEvent::MouseButtonPress, {500, 100}, Qt::MiddleButton);
+  SendMouse(QEvent::MouseMove, {520, 100}, Qt::MiddleButton);
+  EXPECT_EQ(Horizontal()->value(), maxX - 20);
+}
+
+TEST_F(ViewerTest, OpenHandsTheFileToTheShell) {
+  viewer.findChild<QPushButton*>(QStringLiteral("OpenBtn"))->click();
+  EXPECT_EQ(shell.opened, std::vector<std::string>{"/pictures/red.bmp"});
+}
+
+TEST_F(ViewerTest, PrintGoesThroughThePrintWindowAndPrintsOnlyOnOk) {
+  viewer.findChild<QPushButton*>(QStringLiteral("PrintBrn"))->click();
+  EXPECT_EQ(modal.shown, std::vector<QString>{QStringLiteral("PrintForm")});
+  EXPECT_FALSE(std::filesystem::exists(dir / "out.pdf"));
+
+  modal.answers = {QDialog::Accepted};
+  viewer.findChild<QPushButton*>(QStringLiteral("PrintBrn"))->click();
+  EXPECT_TRUE(std::filesystem::exists(dir / "out.pdf"));
+  EXPECT_EQ(printer.docName(), QStringLiteral("Lumaret picture"));
+  EXPECT_TRUE(messages.shown.empty());
+  ASSERT_NE(viewer.Picture.Bits, nullptr);  // the print window held a copy
+}
+
+// Opening from the grid of the main window.
+class ViewerFromGridTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form = std::make_unique<TMainForm>(
+        MainFormServices{messages, dialogs, shell, modal, settings, printer, printerDialogs},
+        QStringList{});
+  }
+  void Add(std::vector<std::string> files) {
+    dialogs.openAnswers = {std::move(files)};
+    form->NewFotoBtnClick();
+  }
+  std::string Example(const char* name) { return std::string(LUMARET_EXAMPLES) + "/" + name; }
+
+  testing::TempDir dir;
+  RecordingMessages messages;
+  RecordingDialogs dialogs;
+  RecordingShell shell;
+  RecordingModalRunner modal;
+  MemorySettingsStore settings;
+  QPrinter printer{QPrinter::HighResolution};
+  RecordingPrinterDialogs printerDialogs;
+  std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(ViewerFromGridTest, ShowsTheCurrentPictureAndKeepsTheZoom) {
+  Add({Example("dawn.jpg"), Example("harbour.png")});
+  form->Document().CurrentPicture = 2;
+  std::vector<std::string> files;
+  std::vector<double> zooms;
+  modal.inspect = [&](QDialog& dialog) {
+    auto& viewer = static_cast<TViewPicForm&>(dialog);
+    files.push_back(viewer.FileName);
+    EXPECT_NE(viewer.Picture.Bits, nullptr);
+    zooms.push_back(viewer.Zoom());
+    viewer.findChild<QDoubleSpinBox*>(QStringLiteral("ZoomEd"))->setValue(250);
+  };
+  form->PaintBox1DblClick();
+  form->Document().CurrentPicture = 1;
+  form->KeyEditKeyDown(Qt::Key_Return);
+  EXPECT_EQ(files, (std::vector<std::string>{Example("harbour.png"), Example("dawn.jpg")}));
+  EXPECT_EQ(zooms, (std::vector<double>{100, 250}));
+  EXPECT_EQ(form->ViewPicForm().Picture.Bits, nullptr);  // released after the showing
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ViewerFromGridTest, AFileThatCannotBeDecodedGivesAnErrorAndNoViewer) {
+  testing::WriteBytes(dir / "broken.jpg", "not a picture");
+  Add({dir / "broken.jpg"});
+  form->PaintBox1DblClick();
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].kind, RecordingMessages::Kind::Error);
+  EXPECT_EQ(messages.shown[0].title, "Error");
+  EXPECT_EQ(messages.shown[0].text, "Can not open the file!");
+  EXPECT_TRUE(modal.shown.empty());
+
+  form->Document().CurrentPicture = 2;  // beyond the list: nothing at all
+  form->PaintBox1DblClick();
+  EXPECT_EQ(messages.shown.size(), 1u);
+  EXPECT_TRUE(modal.shown.empty());
+}
+
+}  // namespace
+}  // namespace lumaret
