@@ -170,6 +170,11 @@ void TMainForm::BuildPicturesPage(QWidget* work) {
   Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
   connect(Memo1, &QPlainTextEdit::textChanged, this, &TMainForm::Memo1Change);
   column->addWidget(Memo1);
+  // Tab reaches the grid's key holder fourth, after the first three buttons.
+  QWidget* const order[] = {NewFotoBtn,    DelFotoBtn,     NachVornBtn, KeyEdit,
+                            NachHintenBtn, FilenamesCheck, Memo1};
+  for (std::size_t i = 1; i < std::size(order); ++i)
+    QWidget::setTabOrder(order[i - 1], order[i]);
   LayoutGrid();
 }
 

@@ -170,6 +170,14 @@ class PicturesPageTest : public ::testing::Test {
   std::unique_ptr<TMainForm> form;
 };
 
+TEST_F(PicturesPageTest, TabReachesTheKeyHolderFourth) {
+  const char* order[] = {"NewFotoBtn",    "DelFotoBtn",     "NachVornBtn", "KeyEdit",
+                         "NachHintenBtn", "FilenamesCheck", "Memo1"};
+  for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+    EXPECT_EQ(Control<QWidget>(order[i])->nextInFocusChain(), Control<QWidget>(order[i + 1]))
+        << order[i];
+}
+
 TEST_F(PicturesPageTest, HasItsControls) {
   EXPECT_EQ(Control<QWidget>("NewFotoBtn")->property("text").toString(), "Add pictures..");
   EXPECT_EQ(Control<QWidget>("DelFotoBtn")->property("text").toString(), "Delete picture");
