@@ -22,6 +22,7 @@
 #include "document/project_file.h"
 #include "platform/qt/printer_dialogs.h"
 #include "platform/recording_messages.h"
+#include "tests/app/form_fixture.h"
 #include "tests/document/project_bytes.h"
 #include "tests/support/temp_dir.h"
 
@@ -35,21 +36,11 @@ using testing::WriteBytes;
 
 const std::string kSaveFirst = "Be sure that everything you want to maintain was saved.";
 
-class MainFormTest : public ::testing::Test {
+class MainFormTest : public testing::FormFixture {
  protected:
-  void Create(QStringList arguments = {}) {
-    form = std::make_unique<TMainForm>(
-        MainFormServices{messages, dialogs, shell, modal, settings, printer, printerDialogs},
-        std::move(arguments));
-  }
+  void Create(QStringList arguments = {}) { CreateForm(std::move(arguments)); }
   void SetUp() override { Create(); }
 
-  template <typename W>
-  W* Control(const char* name) {
-    W* widget = form->findChild<W*>(QLatin1String(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-  }
   TSpinEdit* Spin(const char* name) { return Control<TSpinEdit>(name); }
   THtmlColorComboBox* Combo(const char* name) { return Control<THtmlColorComboBox>(name); }
   QAbstractButton* Button(const char* name) { return Control<QAbstractButton>(name); }
@@ -90,17 +81,7 @@ class MainFormTest : public ::testing::Test {
     form->SaveAsBtnClick();
     return ReadBytes(path);
   }
-  std::string Picture(const char* name) { return std::string(LUMARET_EXAMPLES) + "/" + name; }
-
-  TempDir dir;
-  RecordingMessages messages;
-  RecordingDialogs dialogs;
-  RecordingShell shell;
-  RecordingModalRunner modal;
-  MemorySettingsStore settings;
-  QPrinter printer{QPrinter::HighResolution};
-  RecordingPrinterDialogs printerDialogs;
-  std::unique_ptr<TMainForm> form;
+  std::string Picture(const char* name) { return Example(name); }
 };
 
 TEST_F(MainFormTest, HasItsTitleSizePagesAndPanels) {

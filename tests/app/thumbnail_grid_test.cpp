@@ -19,6 +19,7 @@
 #include "app/status_bar.h"
 #include "platform/qt/printer_dialogs.h"
 #include "platform/recording_messages.h"
+#include "tests/app/form_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumaret {
@@ -112,30 +113,15 @@ TEST(GridGeometry, ScrollsTheFrameIntoViewFromAboveOrBelow) {
   EXPECT_EQ(grid::ScrollPositionFor(9, 4, 150, 200), 150);
 }
 
-class PicturesPageTest : public ::testing::Test {
+class PicturesPageTest : public testing::FormFixture {
  protected:
   void SetUp() override {
-    form = std::make_unique<TMainForm>(
-        MainFormServices{messages, dialogs, shell, modal, settings, printer, printerDialogs},
-        QStringList{});
+    CreateForm();
     form->resize(760, 560);
     form->show();
     QApplication::processEvents();
   }
 
-  template <typename W>
-  W* Control(const char* name) {
-    W* widget = form->findChild<W*>(QLatin1String(name));
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-  }
-  std::string Example(const char* name) { return std::string(LUMARET_EXAMPLES) + "/" + name; }
-
-  // Adds pictures through the add dialog; missing files become placeholders.
-  void Add(std::vector<std::string> files) {
-    dialogs.openAnswers = {std::move(files)};
-    form->NewFotoBtnClick();
-  }
   void AddNamed(int count) {
     std::vector<std::string> files;
     for (int i = 1; i <= count; ++i)
@@ -158,16 +144,6 @@ class PicturesPageTest : public ::testing::Test {
     return names;
   }
   QPlainTextEdit* Memo() { return Control<QPlainTextEdit>("Memo1"); }
-
-  testing::TempDir dir;
-  RecordingMessages messages;
-  RecordingDialogs dialogs;
-  RecordingShell shell;
-  RecordingModalRunner modal;
-  MemorySettingsStore settings;
-  QPrinter printer{QPrinter::HighResolution};
-  RecordingPrinterDialogs printerDialogs;
-  std::unique_ptr<TMainForm> form;
 };
 
 TEST_F(PicturesPageTest, TabReachesTheKeyHolderFourth) {

@@ -18,6 +18,7 @@
 #include "imagora/imagora.h"
 #include "platform/qt/printer_dialogs.h"
 #include "platform/recording_messages.h"
+#include "tests/app/form_fixture.h"
 #include "tests/app/picture_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -171,28 +172,9 @@ TEST_F(ViewerTest, PrintGoesThroughThePrintWindowAndPrintsOnlyOnOk) {
 }
 
 // Opening from the grid of the main window.
-class ViewerFromGridTest : public ::testing::Test {
+class ViewerFromGridTest : public testing::FormFixture {
  protected:
-  void SetUp() override {
-    form = std::make_unique<TMainForm>(
-        MainFormServices{messages, dialogs, shell, modal, settings, printer, printerDialogs},
-        QStringList{});
-  }
-  void Add(std::vector<std::string> files) {
-    dialogs.openAnswers = {std::move(files)};
-    form->NewFotoBtnClick();
-  }
-  std::string Example(const char* name) { return std::string(LUMARET_EXAMPLES) + "/" + name; }
-
-  testing::TempDir dir;
-  RecordingMessages messages;
-  RecordingDialogs dialogs;
-  RecordingShell shell;
-  RecordingModalRunner modal;
-  MemorySettingsStore settings;
-  QPrinter printer{QPrinter::HighResolution};
-  RecordingPrinterDialogs printerDialogs;
-  std::unique_ptr<TMainForm> form;
+  void SetUp() override { CreateForm(); }
 };
 
 TEST_F(ViewerFromGridTest, ShowsTheCurrentPictureAndKeepsTheZoom) {

@@ -1,0 +1,59 @@
+// A main window whose every outside service is a recording one, so that a
+// test drives it as a user would and no dialog ever blocks.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QPrinter>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/main_form.h"
+#include "platform/dialogs.h"
+#include "platform/qt/modal_runner.h"
+#include "platform/qt/printer_dialogs.h"
+#include "platform/recording_messages.h"
+#include "platform/settings_store.h"
+#include "platform/shell.h"
+#include "tests/support/temp_dir.h"
+
+namespace lumaret::testing {
+
+class FormFixture : public ::testing::Test {
+ protected:
+  void CreateForm(QStringList arguments = {}) {
+    form = std::make_unique<TMainForm>(
+        MainFormServices{messages, dialogs, shell, modal, settings, printer, printerDialogs},
+        std::move(arguments));
+  }
+
+  template <typename W>
+  W* Control(const char* name) {
+    W* widget = form->findChild<W*>(QLatin1String(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+
+  static std::string Example(const char* name) {
+    return std::string(LUMARET_EXAMPLES) + "/" + name;
+  }
+
+  // Adds pictures through the add dialog; missing files become placeholders.
+  void Add(std::vector<std::string> files) {
+    dialogs.openAnswers = {std::move(files)};
+    form->NewFotoBtnClick();
+  }
+
+  TempDir dir;
+  RecordingMessages messages;
+  RecordingDialogs dialogs;
+  RecordingShell shell;
+  RecordingModalRunner modal;
+  MemorySettingsStore settings;
+  QPrinter printer{QPrinter::HighResolution};
+  RecordingPrinterDialogs printerDialogs;
+  std::unique_ptr<TMainForm> form;
+};
+
+}  // namespace lumaret::testing
