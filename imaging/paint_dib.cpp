@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "imaging/resize.h"
 #include "imagora/imagora.h"
 
 namespace lumaret {
@@ -27,32 +28,6 @@ int Bits(const DibHandle& d) {
 }
 int Colours(int bits) {
   return bits <= 8 ? 1 << bits : 0;
-}
-
-// Copies pixel (sx, sy) of source to (x, y) of target, both in memory order,
-// as Resize does: whole bytes, nibbles ORed into the zeroed target, or the
-// pixel functions for 1 bit. Other depths copy nothing.
-void CopyPixel(const DibHandle& source, int sx, int sy, DibHandle& target, int x, int y) {
-  const std::uint8_t* in = source.Bits + std::int64_t(sy) * source.BytesPerRow;
-  std::uint8_t* out = target.Bits + std::int64_t(y) * target.BytesPerRow;
-  switch (Bits(source)) {
-    case 24:
-      std::memcpy(out + 3 * std::int64_t(x), in + 3 * std::int64_t(sx), 3);
-      break;
-    case 8:
-      out[x] = in[sx];
-      break;
-    case 4: {
-      const std::uint8_t nibble = (sx & 1) ? in[sx / 2] & 0xF : in[sx / 2] >> 4;
-      out[x / 2] |= (x & 1) ? nibble : std::uint8_t(nibble << 4);
-      break;
-    }
-    case 1:
-      imagora::setpixel(&target, x, y, imagora::getpixel(&source, sx, sy));
-      break;
-    default:
-      break;
-  }
 }
 
 // Draws line by line, copying a source row only when the line maps to another
@@ -114,7 +89,7 @@ bool SendSampled(DeviceContext& dc, int X, int Y, int destW, int destH, const Di
     const int sy = destH > 1 ? srcY + int(std::int64_t(srcH - 1) * y / (destH - 1)) : srcY;
     for (int x = 0; x < destW; ++x) {
       const int sx = destW > 1 ? srcX + int(std::int64_t(srcW - 1) * x / (destW - 1)) : srcX;
-      CopyPixel(picture, sx, sy, sampled, x, y);
+      CopyDibPixel(picture, sx, sy, sampled, x, y);
     }
   }
   const bool worked =

@@ -39,31 +39,34 @@ imagora::DibHandle Resize(const imagora::DibHandle& source, int newWidth, int ne
 
   for (int y = 0; y < newHeight; ++y) {
     const int sy = int(std::uint64_t(y) * stepY >> 10);
-    const std::uint8_t* in = source.Bits + std::int64_t(sy) * source.BytesPerRow;
-    std::uint8_t* out = result.Bits + std::int64_t(y) * result.BytesPerRow;
-    for (int x = 0; x < newWidth; ++x) {
-      const std::uint64_t sx = std::uint64_t(x) * stepX >> 10;
-      switch (bits) {
-        case 24:
-          std::memcpy(out + 3 * std::int64_t(x), in + 3 * sx, 3);
-          break;
-        case 8:
-          out[x] = in[sx];
-          break;
-        case 4: {
-          const std::uint8_t nibble = (sx & 1) ? in[sx / 2] & 0xF : in[sx / 2] >> 4;
-          out[x / 2] |= (x & 1) ? nibble : std::uint8_t(nibble << 4);
-          break;
-        }
-        case 1:
-          imagora::setpixel(&result, x, y, imagora::getpixel(&source, int(sx), sy));
-          break;
-        default:
-          break;
-      }
-    }
+    for (int x = 0; x < newWidth; ++x)
+      CopyDibPixel(source, int(std::uint64_t(x) * stepX >> 10), sy, result, x, y);
   }
   return result;
+}
+
+void CopyDibPixel(const imagora::DibHandle& source, int sx, int sy, imagora::DibHandle& target,
+                  int x, int y) {
+  const std::uint8_t* in = source.Bits + std::int64_t(sy) * source.BytesPerRow;
+  std::uint8_t* out = target.Bits + std::int64_t(y) * target.BytesPerRow;
+  switch (source.Info->bmiHeader.biBitCount) {
+    case 24:
+      std::memcpy(out + 3 * std::int64_t(x), in + 3 * std::int64_t(sx), 3);
+      break;
+    case 8:
+      out[x] = in[sx];
+      break;
+    case 4: {
+      const std::uint8_t nibble = (sx & 1) ? in[sx / 2] & 0xF : in[sx / 2] >> 4;
+      out[x / 2] |= (x & 1) ? nibble : std::uint8_t(nibble << 4);
+      break;
+    }
+    case 1:
+      imagora::setpixel(&target, x, y, imagora::getpixel(&source, sx, sy));
+      break;
+    default:
+      break;
+  }
 }
 
 }  // namespace lumaret

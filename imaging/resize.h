@@ -24,4 +24,10 @@ PictureSize ThumbnailSize(int width, int height);
 // no pixels when it could not be made.
 imagora::DibHandle Resize(const imagora::DibHandle& source, int newWidth, int newHeight);
 
+// Copies source pixel (sx, sy) to target pixel (x, y), both of the source's
+// depth, rows in memory order. A 4-bit target byte must start zeroed: the
+// nibble is ORed in. Depths other than 1, 4, 8 and 24 copy nothing.
+void CopyDibPixel(const imagora::DibHandle& source, int sx, int sy, imagora::DibHandle& target,
+                  int x, int y);
+
 }  // namespace lumaret
