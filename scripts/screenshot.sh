@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Pictures of the real program's main window, made from the demo show:
-# docs/main-window.png (the Settings page, shown in the README) and one
+# docs/main-window.png (the Pictures page, shown in the README) and one
 # picture per page in build/screenshots/. Runs the program on a virtual X
 # display (xvfb-run), or on Qt's offscreen platform where Xvfb is missing.
 set -euo pipefail
@@ -26,5 +26,5 @@ for page in 0 1 2 3; do
     --page "$page" build/demo.lmt
 done
 "${run[@]}" build/bin/lumaret --screenshot build/screenshots/about.png --page about
-cp build/screenshots/settings.png docs/main-window.png
+cp build/screenshots/pictures.png docs/main-window.png
 echo "Main window: docs/main-window.png; every page: build/screenshots/"
