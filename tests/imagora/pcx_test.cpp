@@ -151,13 +151,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 // Damage of every kind is refused without reading outside the file.
-struct Damage {
-  const char* name;
-  File file;
-};
-void PrintTo(const Damage& c, std::ostream* os) {
-  *os << c.name;
-}
+using Damage = testing::FileCase;
 
 class PcxDamaged : public ::testing::TestWithParam<Damage> {};
 

@@ -180,6 +180,9 @@ void WritePattern(const std::string& ppmPath, int width, int height) {
 void PrintTo(const ToolCase& c, std::ostream* os) {
   *os << c.name;
 }
+void PrintTo(const FileCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 void ExpectDecodesLikeReference(const ToolCase& c) {
   lumaret::testing::TempDir dir;

@@ -49,6 +49,13 @@ void WritePattern(const std::string& ppmPath, int width, int height);
 ::testing::AssertionResult SamePicture(const RgbImage& got, const RgbImage& want,
                                        int tolerance = 0);
 
+// A file built byte by byte in a test (a damaged one, say), for tables of cases.
+struct FileCase {
+  const char* name;
+  std::vector<std::uint8_t> file;
+};
+void PrintTo(const FileCase& c, std::ostream* os);
+
 // A picture made by one tool from the test pattern and read back by another,
 // for tables of cases.
 struct ToolCase {

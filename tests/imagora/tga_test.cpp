@@ -155,13 +155,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {R, G, G, B}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-struct Damage {
-  const char* name;
-  File file;
-};
-void PrintTo(const Damage& c, std::ostream* os) {
-  *os << c.name;
-}
+using Damage = testing::FileCase;
 
 class TgaDamaged : public ::testing::TestWithParam<Damage> {};
 
