@@ -62,8 +62,7 @@ void OpenDibReduced(DibHandle* out, const char* fileName, int boxWidth, int boxH
   *fullWidth = *fullHeight = 0;
   DecodeFile(out, fileName, owner, [&](Bytes bytes, ProgressReporter& progress) {
     if (IsJpeg(bytes))
-      return DecodeProgressiveDc(bytes, boxWidth, boxHeight, out, progress, fullWidth,
-                                 fullHeight) ||
+      return DecodeJpegDc(bytes, boxWidth, boxHeight, out, progress, fullWidth, fullHeight) ||
              DecodeJpegReduced(bytes, boxWidth, boxHeight, out, progress, fullWidth, fullHeight);
     if (!Decode(bytes, out, progress))
       return false;

@@ -82,11 +82,12 @@ bool Decode(Bytes file, const Request& request, DibHandle* out, ProgressReporter
   const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
   cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
 
+  std::uint64_t wantW = 0, wantH = 0;  // the picture fitted into the box
   if (request.boxWidth > 0) {
     // The smallest scale that is still at least as large as the picture
     // fitted into the box, so that the thumbnail made from it loses nothing.
     const std::uint64_t W = cinfo.image_width, H = cinfo.image_height;
-    std::uint64_t wantW = std::uint64_t(request.boxWidth), wantH = H * wantW / W;
+    wantW = std::uint64_t(request.boxWidth), wantH = H * wantW / W;
     if (wantH > std::uint64_t(request.boxHeight)) {
       wantH = std::uint64_t(request.boxHeight);
       wantW = W * wantH / H;
@@ -104,9 +105,23 @@ bool Decode(Bytes file, const Request& request, DibHandle* out, ProgressReporter
 
   // At 1/8 scale each 8 x 8 block becomes one pixel, its DC coefficient. A
   // progressive file sends all DC coefficients first, so the rest of the
-  // file (most of it) need not be decoded at all.
-  const bool dcOnly = request.boxWidth > 0 && cinfo.scale_num == 1 && cinfo.scale_denom == 8 &&
-                      jpeg_has_multiple_scans(&cinfo);
+  // file (most of it) need not be decoded at all, as long as subsampled
+  // chroma blocks, which libjpeg would otherwise scale with their AC
+  // coefficients, still cover the thumbnail. (A sequential file may have
+  // several scans too, each with AC data.)
+  bool dcOnly = request.boxWidth > 0 && cinfo.scale_num == 1 && cinfo.scale_denom == 8 &&
+                cinfo.progressive_mode;
+  for (int c = 0; dcOnly && c < cinfo.num_components; ++c) {
+    const jpeg_component_info& comp = cinfo.comp_info[c];
+    const auto blocks = [](std::uint64_t size, int factor, int maxFactor) {
+      return ((size * std::uint64_t(factor) + std::uint64_t(maxFactor) - 1) /
+                  std::uint64_t(maxFactor) +
+              7) /
+             8;
+    };
+    dcOnly = blocks(cinfo.image_width, comp.h_samp_factor, cinfo.max_h_samp_factor) >= wantW &&
+             blocks(cinfo.image_height, comp.v_samp_factor, cinfo.max_v_samp_factor) >= wantH;
+  }
   if (dcOnly) {
     cinfo.buffered_image = TRUE;
     cinfo.do_block_smoothing = FALSE;

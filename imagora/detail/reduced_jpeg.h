@@ -10,9 +10,9 @@ namespace imagora::detail {
 bool DecodeJpegReduced(Bytes file, int boxWidth, int boxHeight, DibHandle* out,
                        ProgressReporter& progress, int* fullWidth, int* fullHeight);
 
-// The same from a progressive JPEG's DC coefficients alone, without libjpeg;
-// false when the file is not one it handles (the caller then uses the above).
-bool DecodeProgressiveDc(Bytes file, int boxWidth, int boxHeight, DibHandle* out,
-                         ProgressReporter& progress, int* fullWidth, int* fullHeight);
+// The same at 1/8 scale from the DC coefficients alone, without libjpeg; false
+// when the file is not one it handles (the caller then uses the above).
+bool DecodeJpegDc(Bytes file, int boxWidth, int boxHeight, DibHandle* out,
+                  ProgressReporter& progress, int* fullWidth, int* fullHeight);
 
 }  // namespace imagora::detail

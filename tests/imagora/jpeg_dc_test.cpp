@@ -1,7 +1,14 @@
-// Thumbnails of progressive JPEGs read from their DC coefficients must match
-// libjpeg-turbo's 1/8-scale decode of the same scans, and, where chroma is not
-// subsampled, djpeg's 1/8-scale decode of the whole file.
+// Thumbnails read from JPEG DC coefficients alone must be what libjpeg-turbo
+// makes of the same coefficients at 1/8 scale.
+//
+// For a progressive file libjpeg reads the same DC scans. For a sequential
+// file jpegtran first moves the coefficients, unchanged, into a progressive
+// file whose first scan holds every DC bit; libjpeg's 1/8 decode of that scan
+// alone is then the exact oracle. Where chroma is not subsampled, djpeg's
+// 1/8 decode of the whole file must agree too.
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 #include "imagora/detail/reduced_jpeg.h"
 #include "tests/imagora/picture_oracle.h"
@@ -25,21 +32,41 @@ void PrintTo(const DcCase& c, std::ostream* os) {
   *os << c.name;
 }
 
-class ProgressiveDc : public ::testing::TestWithParam<DcCase> {};
+detail::Bytes View(const std::string& bytes) {
+  return {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
+}
 
-TEST_P(ProgressiveDc, MatchesLibjpegAtOneEighth) {
+// Every DC bit first, then the AC coefficients: for jpegtran -scans.
+constexpr const char* kDcFirstScript =
+    "0 1 2: 0 0 0 0;\n0: 1 63 0 0;\n1: 1 63 0 0;\n2: 1 63 0 0;\n";
+constexpr const char* kGreyDcFirstScript = "0: 0 0 0 0;\n0: 1 63 0 0;\n";
+// Sequential, one component a scan.
+constexpr const char* kComponentScansScript = "0: 0 63 0 0;\n1: 0 63 0 0;\n2: 0 63 0 0;\n";
+
+// Small enough that even 4:1:1 chroma blocks of the 643 x 365 test picture
+// cover the picture fitted into it.
+constexpr int kBox = 20;
+
+class JpegDc : public ::testing::TestWithParam<DcCase> {};
+
+TEST_P(JpegDc, MatchesLibjpegAtOneEighth) {
   lumaret::testing::TempDir dir;
   testing::WritePattern(dir / "pattern.ppm", 643, 365);
   const std::string cd = "cd '" + dir.path().string() + "' && ";
+  const bool grey = std::string(GetParam().encode).find("-grayscale") != std::string::npos;
+  {
+    std::ofstream(dir / "dc-first.txt") << (grey ? kGreyDcFirstScript : kDcFirstScript);
+    std::ofstream(dir / "component-scans.txt") << kComponentScansScript;
+  }
   ASSERT_EQ(Shell(cd + "convert pattern.ppm -blur 0x4 rich.ppm && cjpeg " + GetParam().encode +
                   " rich.ppm > a.jpg && djpeg -scale 1/8 -nosmooth -pnm a.jpg > ref.pnm"),
             0);
   const std::string bytes = lumaret::testing::ReadBytes(dir / "a.jpg");
-  const detail::Bytes file(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  const bool progressive = bytes.find("\xFF\xC2") != std::string::npos;
   detail::ProgressReporter progress(nullptr);
   DibHandle dib;
   int w = 0, h = 0;
-  ASSERT_TRUE(detail::DecodeProgressiveDc(file, 80, 80, &dib, progress, &w, &h));
+  ASSERT_TRUE(detail::DecodeJpegDc(View(bytes), kBox, kBox, &dib, progress, &w, &h));
   EXPECT_EQ(w, 643);
   EXPECT_EQ(h, 365);
   const testing::RgbImage got = testing::FromDib(dib);
@@ -48,46 +75,99 @@ TEST_P(ProgressiveDc, MatchesLibjpegAtOneEighth) {
     EXPECT_TRUE(testing::SamePicture(got, testing::ReadPnm(dir / "ref.pnm"), GetParam().tolerance));
   }
 
-  ASSERT_TRUE(detail::DecodeJpegReduced(file, 80, 80, &dib, progress, &w, &h));
-  EXPECT_TRUE(testing::SamePicture(got, testing::FromDib(dib), GetParam().tolerance));
+  // libjpeg's own reduced decode reads every one of these files as well.
+  ASSERT_TRUE(detail::DecodeJpegReduced(View(bytes), kBox, kBox, &dib, progress, &w, &h));
+  if (!progressive && !GetParam().subsampled) {
+    EXPECT_TRUE(testing::SamePicture(testing::FromDib(dib), testing::ReadPnm(dir / "ref.pnm"), 0));
+  }
+  deldib(&dib);
+
+  std::string oracle = bytes;
+  if (!progressive) {
+    ASSERT_EQ(Shell(cd + "jpegtran -scans dc-first.txt a.jpg > dc-first.jpg"), 0);
+    oracle = lumaret::testing::ReadBytes(dir / "dc-first.jpg");
+  }
+  ASSERT_TRUE(detail::DecodeJpegReduced(View(oracle), kBox, kBox, &dib, progress, &w, &h));
+  // Progressive files here send the lowest DC bit later; both readers skip it.
+  EXPECT_TRUE(
+      testing::SamePicture(got, testing::FromDib(dib), progressive ? GetParam().tolerance : 0));
   deldib(&dib);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Encodings, ProgressiveDc,
-    ::testing::Values(DcCase{"Sampling444", "-progressive -sample 1x1 -quality 90", 3},
-                      DcCase{"Sampling420", "-progressive -quality 75", 2, true},
-                      DcCase{"Sampling422", "-progressive -sample 2x1 -quality 85", 2, true},
-                      DcCase{"Grey", "-progressive -grayscale", 2},
-                      DcCase{"RestartIntervals", "-progressive -restart 3B -quality 95", 2, true},
-                      DcCase{"RgbComponents", "-progressive -rgb", 3}),
+    Encodings, JpegDc,
+    ::testing::Values(
+        DcCase{"Progressive444", "-progressive -sample 1x1 -quality 90", 3},
+        DcCase{"Progressive420", "-progressive -quality 75", 2, true},
+        DcCase{"Progressive422", "-progressive -sample 2x1 -quality 85", 2, true},
+        DcCase{"ProgressiveGrey", "-progressive -grayscale", 2},
+        DcCase{"ProgressiveRestarts", "-progressive -restart 3B -quality 95", 2, true},
+        DcCase{"ProgressiveRgb", "-progressive -rgb", 3},
+        DcCase{"Baseline444", "-sample 1x1 -quality 97", 1},
+        DcCase{"Baseline420", "-quality 75", 1, true},
+        DcCase{"Baseline422", "-sample 2x1 -quality 92", 1, true},
+        DcCase{"Baseline411", "-sample 4x1 -quality 50", 1, true},
+        DcCase{"BaselineGrey", "-grayscale -quality 100", 1},
+        DcCase{"BaselineRgb", "-rgb -quality 85", 1},
+        // Long codes and large values: the slow road of the AC steps.
+        DcCase{"BaselineOptimizedHighQuality", "-optimize -quality 100 -sample 1x1", 1},
+        DcCase{"BaselineRestartEveryBlock", "-restart 1B -quality 90", 1, true},
+        DcCase{"BaselineRestartRows", "-restart 2 -sample 1x1", 1},
+        DcCase{"SequentialComponentScans", "-scans component-scans.txt -sample 1x1", 1},
+        DcCase{"SequentialComponentScansSubsampled", "-scans component-scans.txt -restart 5B", 1,
+               true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ProgressiveDc, DeclinesWhatItDoesNotHandle) {
+TEST(JpegDcDeclines, WhatItDoesNotHandle) {
   lumaret::testing::TempDir dir;
   testing::WritePattern(dir / "pattern.ppm", 643, 365);
   testing::WritePattern(dir / "small.ppm", 300, 200);
   const std::string cd = "cd '" + dir.path().string() + "' && ";
-  ASSERT_EQ(Shell(cd + "cjpeg pattern.ppm > baseline.jpg && cjpeg -progressive small.ppm > "
-                       "small.jpg && cjpeg -progressive pattern.ppm > good.jpg"),
-            0);
+  ASSERT_EQ(
+      Shell(cd +
+            "cjpeg -arithmetic pattern.ppm > arithmetic.jpg && "
+            "cjpeg -progressive small.ppm > small.jpg && cjpeg small.ppm > "
+            "small-baseline.jpg && cjpeg -progressive -sample 1x1 pattern.ppm > progressive.jpg && "
+            "cjpeg -restart 1 -sample 1x1 pattern.ppm > restarts.jpg && cjpeg -sample 2x2 "
+            "pattern.ppm > subsampled.jpg"),
+      0);
   detail::ProgressReporter progress(nullptr);
   const auto declines = [&](const std::string& bytes) {
-    const detail::Bytes file(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
     DibHandle dib{};
     int w, h;
-    const bool decoded = detail::DecodeProgressiveDc(file, 80, 80, &dib, progress, &w, &h);
+    const bool decoded = detail::DecodeJpegDc(View(bytes), 80, 80, &dib, progress, &w, &h);
     deldib(&dib);
     return !decoded;
   };
-  EXPECT_TRUE(declines(lumaret::testing::ReadBytes(dir / "baseline.jpg")));
-  EXPECT_TRUE(declines(lumaret::testing::ReadBytes(dir / "small.jpg")));  // 1/8 too small
-  const std::string good = lumaret::testing::ReadBytes(dir / "good.jpg");
-  EXPECT_FALSE(declines(good));
-  // Cut anywhere before the first AC scan: declined (libjpeg then judges).
-  const std::size_t firstAc = good.find("\xFF\xDA", good.find("\xFF\xDA") + 2);
+  EXPECT_TRUE(declines(lumaret::testing::ReadBytes(dir / "arithmetic.jpg")));
+  // 1/8 scale would be smaller than the thumbnail.
+  EXPECT_TRUE(declines(lumaret::testing::ReadBytes(dir / "small.jpg")));
+  EXPECT_TRUE(declines(lumaret::testing::ReadBytes(dir / "small-baseline.jpg")));
+  // Its chroma blocks, 41 x 23, would not cover the thumbnail's 80 x 45.
+  EXPECT_TRUE(declines(lumaret::testing::ReadBytes(dir / "subsampled.jpg")));
+
+  // Cut anywhere before the first AC scan of a progressive file, or anywhere
+  // in a sequential one: declined, and libjpeg then judges the file.
+  const std::string progressiveFile = lumaret::testing::ReadBytes(dir / "progressive.jpg");
+  EXPECT_FALSE(declines(progressiveFile));
+  const std::size_t firstAc =
+      progressiveFile.find("\xFF\xDA", progressiveFile.find("\xFF\xDA") + 2);
   for (std::size_t length = 0; length < firstAc; length += 1 + length / 16)
-    EXPECT_TRUE(declines(good.substr(0, length))) << length;
+    EXPECT_TRUE(declines(progressiveFile.substr(0, length))) << length;
+  const std::string sequential = lumaret::testing::ReadBytes(dir / "restarts.jpg");
+  EXPECT_FALSE(declines(sequential));
+  for (std::size_t length = 0; length + 2 < sequential.size(); length += 1 + length / 8)
+    EXPECT_TRUE(declines(sequential.substr(0, length))) << length;
+
+  // Restart markers out of order, or data where one belongs.
+  const std::size_t restart = sequential.find("\xFF\xD1");
+  ASSERT_NE(restart, std::string::npos);
+  std::string misnumbered = sequential;
+  misnumbered[restart + 1] = '\xD2';
+  EXPECT_TRUE(declines(misnumbered));
+  std::string extraByte = sequential;
+  extraByte.insert(restart, 1, '\x55');
+  EXPECT_TRUE(declines(extraByte));
 }
 
 }  // namespace
