@@ -1,6 +1,6 @@
-// The reduced JPEG decodes for thumbnails, the DC reader first: any input
-// fails safely, and whatever the DC reader accepts libjpeg-turbo reads to a
-// picture of the same size.
+// The reduced JPEG decodes for thumbnails (the Exif thumbnail, the DC reader,
+// libjpeg-turbo): any input fails safely, and whatever the first two accept
+// libjpeg-turbo reads to a picture of the same size.
 #include <cstdint>
 #include <cstdlib>
 
@@ -19,6 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       (w != w2 || h != h2 || dc.Info->bmiHeader.biWidth != full.Info->bmiHeader.biWidth ||
        dc.Info->bmiHeader.biHeight != full.Info->bmiHeader.biHeight))
     std::abort();
+  // The Exif thumbnail: when used, it reports the photo's size as libjpeg does.
+  DibHandle exif{};
+  int w3 = 0, h3 = 0;
+  if (detail::DecodeExifThumbnail(file, 8, 8, &exif, &w3, &h3) && full.Bits &&
+      (w3 != w2 || h3 != h2))
+    std::abort();
+  deldib(&exif);
   deldib(&dc);
   deldib(&full);
   return 0;

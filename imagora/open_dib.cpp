@@ -62,7 +62,8 @@ void OpenDibReduced(DibHandle* out, const char* fileName, int boxWidth, int boxH
   *fullWidth = *fullHeight = 0;
   DecodeFile(out, fileName, owner, [&](Bytes bytes, ProgressReporter& progress) {
     if (IsJpeg(bytes))
-      return DecodeJpegDc(bytes, boxWidth, boxHeight, out, progress, fullWidth, fullHeight) ||
+      return DecodeExifThumbnail(bytes, boxWidth, boxHeight, out, fullWidth, fullHeight) ||
+             DecodeJpegDc(bytes, boxWidth, boxHeight, out, progress, fullWidth, fullHeight) ||
              DecodeJpegReduced(bytes, boxWidth, boxHeight, out, progress, fullWidth, fullHeight);
     if (!Decode(bytes, out, progress))
       return false;

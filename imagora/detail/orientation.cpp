@@ -94,32 +94,94 @@ bool ApplyOrientation(DibHandle* dib, int orientation) {
   return true;
 }
 
-int ExifOrientation(Bytes app1) {
-  ByteReader in(app1);
-  const Bytes id = in.take(6);
-  if (!in.ok() || std::memcmp(id.data(), "Exif\0\0", 6) != 0)
-    return 1;
-  const std::size_t tiff = in.position();
-  const std::uint16_t order = in.u16le();
-  const bool little = order == 0x4949;
-  if (!little && order != 0x4D4D)
-    return 1;
-  const auto u16 = [&] { return little ? in.u16le() : in.u16be(); };
-  const auto u32 = [&] { return little ? in.u32le() : in.u32be(); };
-  if (u16() != 42)
-    return 1;
-  in.seek(tiff + u32());
-  const int entries = u16();
-  for (int i = 0; i < entries && in.ok(); ++i) {
-    const std::uint16_t tag = u16();
-    const std::uint16_t type = u16();
-    u32();  // count
-    const std::uint16_t value = u16();
-    u16();
-    if (tag == 0x0112 && type == 3)  // Orientation, SHORT
-      return in.ok() && value >= 1 && value <= 8 ? value : 1;
+namespace {
+
+// The TIFF structure inside an APP1 Exif payload, read in its byte order.
+class ExifReader {
+ public:
+  explicit ExifReader(Bytes app1) : in_(app1) {
+    const Bytes id = in_.take(6);
+    if (!in_.ok() || std::memcmp(id.data(), "Exif\0\0", 6) != 0)
+      return;
+    tiff_ = app1.subspan(6);
+    in_ = ByteReader(tiff_);
+    const std::uint16_t order = in_.u16le();
+    little_ = order == 0x4949;
+    valid_ = (little_ || order == 0x4D4D) && u16() == 42;
   }
-  return 1;
+
+  bool valid() const { return valid_ && in_.ok(); }
+  Bytes tiff() const { return tiff_; }
+  std::uint16_t u16() { return little_ ? in_.u16le() : in_.u16be(); }
+  std::uint32_t u32() { return little_ ? in_.u32le() : in_.u32be(); }
+
+  // Calls entry(tag, type, valueReader) for each entry of the directory at
+  // `offset`, until it returns false; the offset of the next directory.
+  template <typename Entry>
+  std::uint32_t directory(std::uint32_t offset, Entry entry) {
+    in_.seek(offset);
+    const int entries = u16();
+    for (int i = 0; i < entries && in_.ok(); ++i) {
+      in_.seek(offset + 2 + 12 * std::size_t(i));
+      const std::uint16_t tag = u16(), type = u16();
+      u32();  // count
+      if (!entry(tag, type))
+        return 0;
+    }
+    in_.seek(offset + 2 + 12 * std::size_t(entries));
+    return u32();
+  }
+  // The first directory's offset.
+  std::uint32_t first() {
+    in_.seek(4);
+    return u32();
+  }
+  // A SHORT or LONG value of the entry being read.
+  std::uint32_t value(std::uint16_t type) { return type == 3 ? u16() : u32(); }
+
+ private:
+  ByteReader in_;
+  Bytes tiff_;
+  bool little_ = false, valid_ = false;
+};
+
+}  // namespace
+
+int ExifOrientation(Bytes app1) {
+  ExifReader exif(app1);
+  if (!exif.valid())
+    return 1;
+  int orientation = 1;
+  exif.directory(exif.first(), [&](std::uint16_t tag, std::uint16_t type) {
+    if (tag != 0x0112 || type != 3)  // Orientation, SHORT
+      return true;
+    const std::uint16_t value = exif.u16();
+    orientation = exif.valid() && value >= 1 && value <= 8 ? value : 1;
+    return false;
+  });
+  return orientation;
+}
+
+Bytes ExifThumbnail(Bytes app1) {
+  ExifReader exif(app1);
+  if (!exif.valid())
+    return {};
+  const std::uint32_t second = exif.directory(exif.first(), [](auto, auto) { return true; });
+  if (!exif.valid() || second == 0)
+    return {};
+  std::uint32_t offset = 0, length = 0;
+  exif.directory(second, [&](std::uint16_t tag, std::uint16_t type) {
+    if (tag == 0x0201)  // JPEGInterchangeFormat
+      offset = exif.value(type);
+    else if (tag == 0x0202)  // JPEGInterchangeFormatLength
+      length = exif.value(type);
+    return true;
+  });
+  const Bytes tiff = exif.tiff();
+  if (!exif.valid() || offset == 0 || length == 0 || offset > tiff.size() ||
+      length > tiff.size() - offset)
+    return {};
+  return tiff.subspan(offset, length);
 }
 
 }  // namespace imagora::detail

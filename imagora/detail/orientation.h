@@ -14,4 +14,8 @@ bool ApplyOrientation(DibHandle* dib, int orientation);
 // 1 when there is none.
 int ExifOrientation(Bytes app1);
 
+// The JPEG thumbnail a camera stores in the same payload; empty when there is
+// none or it lies outside the payload.
+Bytes ExifThumbnail(Bytes app1);
+
 }  // namespace imagora::detail

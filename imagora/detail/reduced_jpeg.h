@@ -15,4 +15,9 @@ bool DecodeJpegReduced(Bytes file, int boxWidth, int boxHeight, DibHandle* out,
 bool DecodeJpegDc(Bytes file, int boxWidth, int boxHeight, DibHandle* out,
                   ProgressReporter& progress, int* fullWidth, int* fullHeight);
 
+// The same from the thumbnail stored in the photo's Exif data, when it has the
+// photo's shape and covers the box; false otherwise.
+bool DecodeExifThumbnail(Bytes file, int boxWidth, int boxHeight, DibHandle* out,
+                         int* fullWidth, int* fullHeight);
+
 }  // namespace imagora::detail
