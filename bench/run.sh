@@ -10,5 +10,29 @@ cmake --build build-bench --target imagora_bench >/dev/null
 build-bench/bin/imagora_bench "$photo" "${2:-7}"
 
 # The thumbnail grid: every 5120 x 2880 JPEG wallpaper (14.7 MP) the machine has.
-cmake --build build-bench --target grid_bench >/dev/null
+cmake --build build-bench --target grid_bench camera_photo >/dev/null
+echo
+echo "Wallpapers (14.7 MP, progressive and baseline, no Exif thumbnails):"
 QT_QPA_PLATFORM=offscreen build-bench/bin/grid_bench /usr/share/wallpapers/*/contents/images/5120x2880.jpg
+
+# Camera-like photos of 12, 16, 20 and 24 MP made from four of them: baseline,
+# quality 92, 4:2:0, with sensor-like noise; once without and once with an
+# Exif thumbnail of the photo's shape (160 x 120 or 160 x 107).
+cameras=build-bench/camera-photos
+mkdir -p "$cameras"
+sizes=(4000x3000 4608x3456 5472x3648 6000x4000)
+walls=(Flow Honeywave SafeLanding Shell)
+for i in 0 1 2 3; do
+  plain=$cameras/photo$i.jpg
+  [[ -f $plain ]] || convert "/usr/share/wallpapers/${walls[$i]}/contents/images/5120x2880.jpg" \
+    -resize "${sizes[$i]}^" -gravity center -extent "${sizes[$i]}" -attenuate 0.4 \
+    +noise Gaussian -quality 92 -sampling-factor 2x2 "$plain"
+  convert "$plain" -thumbnail 160x160 -quality 75 "$cameras/thumb$i.jpg"
+  build-bench/bin/camera_photo "$plain" "$cameras/thumb$i.jpg" "$cameras/exif$i.jpg"
+done
+echo
+echo "Camera-like photos (12-24 MP baseline) without Exif thumbnails:"
+QT_QPA_PLATFORM=offscreen build-bench/bin/grid_bench "$cameras"/photo*.jpg | head -1
+echo
+echo "The same with Exif thumbnails:"
+QT_QPA_PLATFORM=offscreen build-bench/bin/grid_bench "$cameras"/exif*.jpg | head -1
