@@ -351,6 +351,13 @@ bool DcReader::frame(ByteReader& in, bool progressive) {
   std::int64_t fitW = boxWidth_, fitH = std::int64_t(height_) * boxWidth_ / width_;
   if (fitH > boxHeight_)
     fitH = boxHeight_, fitW = std::int64_t(width_) * boxHeight_ / height_;
+  // Every block takes at least one bit, so a file too small for the blocks
+  // it claims is declined before their memory is taken.
+  std::uint64_t blocks = 0;
+  for (const Component& c : components_)
+    blocks += std::uint64_t(c.usedWide) * std::uint64_t(c.usedHigh);
+  if (blocks > 8 * std::uint64_t(file_.size()))
+    return false;
   for (Component& c : components_) {
     if (c.usedWide < std::min<std::int64_t>(fitW, width_) ||
         c.usedHigh < std::min<std::int64_t>(fitH, height_))

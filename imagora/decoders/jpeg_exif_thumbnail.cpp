@@ -14,6 +14,9 @@ namespace imagora::detail {
 
 namespace {
 
+// Far more than any stored thumbnail, which must fit into 64 KB.
+constexpr std::int64_t kMaxThumbnailPixels = 1 << 22;
+
 struct Headers {
   Bytes exif;  // the first APP1 Exif payload
   int width = 0, height = 0;
@@ -58,6 +61,10 @@ bool DecodeExifThumbnail(Bytes file, int boxWidth, int boxHeight, DibHandle* out
   const Headers headers = ReadHeaders(file);
   const Bytes thumbnail = ExifThumbnail(headers.exif);
   if (headers.width == 0 || headers.height == 0 || !IsJpeg(thumbnail))
+    return false;
+  // A few kilobytes claiming a huge picture are not worth decoding.
+  const Headers inner = ReadHeaders(thumbnail);
+  if (std::int64_t(inner.width) * inner.height > kMaxThumbnailPixels)
     return false;
   DibHandle dib{};
   ProgressReporter quiet(nullptr);
