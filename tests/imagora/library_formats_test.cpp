@@ -201,17 +201,28 @@ TEST(OpenDibReduced, DecodesAJpegAtTheSmallestScaleCoveringTheBox) {
 TEST(OpenDibReduced, ReportsTheUprightFullSizeOfARotatedJpeg) {
   lumaret::testing::TempDir dir;
   testing::WritePattern(dir / "pattern.ppm", 640, 480);
-  ASSERT_EQ(Shell("cjpeg '" + dir / "pattern.ppm" + "' > '" + dir / "plain.jpg" + "'"), 0);
-  lumaret::testing::WriteBytes(dir / "a.jpg",
-                               WithOrientation(lumaret::testing::ReadBytes(dir / "plain.jpg"), 6));
-  DibHandle dib;
-  int fullWidth, fullHeight;
-  OpenDibReduced(&dib, (dir / "a.jpg").c_str(), 80, 80, nullptr, &fullWidth, &fullHeight);
-  ASSERT_NE(dib.Bits, nullptr);
-  EXPECT_EQ(fullWidth, 480);
-  EXPECT_EQ(fullHeight, 640);
-  EXPECT_EQ(dib.Info->bmiHeader.biWidth, 60);
-  deldib(&dib);
+  // Subsampled chroma too coarse for the DC reader, so libjpeg reads it; and
+  // full chroma, which the DC reader takes.
+  for (const char* options : {"", "-sample 1x1"}) {
+    ASSERT_EQ(Shell("cjpeg " + std::string(options) + " '" + dir / "pattern.ppm" + "' > '" +
+                    dir / "plain.jpg" + "'"),
+              0);
+    lumaret::testing::WriteBytes(
+        dir / "a.jpg", WithOrientation(lumaret::testing::ReadBytes(dir / "plain.jpg"), 6));
+    DibHandle dib;
+    int fullWidth, fullHeight;
+    OpenDibReduced(&dib, (dir / "a.jpg").c_str(), 80, 80, nullptr, &fullWidth, &fullHeight);
+    ASSERT_NE(dib.Bits, nullptr) << options;
+    EXPECT_EQ(fullWidth, 480) << options;
+    EXPECT_EQ(fullHeight, 640) << options;
+    const testing::RgbImage got = testing::FromDib(dib);
+    deldib(&dib);
+    EXPECT_EQ(got.width, 60) << options;
+    EXPECT_EQ(got.height, 80) << options;
+    // Turned clockwise: the stored bottom-left quadrant (blue) is now top left.
+    EXPECT_GT(got.at(10, 30).b, 200) << options;
+    EXPECT_LT(got.at(10, 30).r, 60) << options;
+  }
 }
 
 class DamagedLibraryFormat : public ::testing::TestWithParam<const char*> {};
