@@ -82,21 +82,14 @@ bool Decode(Bytes file, const Request& request, DibHandle* out, ProgressReporter
   const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
   cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
 
-  std::uint64_t wantW = 0, wantH = 0;  // the picture fitted into the box
+  FittedSize want{0, 0};
   if (request.boxWidth > 0) {
-    // The smallest scale that is still at least as large as the picture
-    // fitted into the box, so that the thumbnail made from it loses nothing.
-    const std::uint64_t W = cinfo.image_width, H = cinfo.image_height;
-    wantW = std::uint64_t(request.boxWidth), wantH = H * wantW / W;
-    if (wantH > std::uint64_t(request.boxHeight)) {
-      wantH = std::uint64_t(request.boxHeight);
-      wantW = W * wantH / H;
-    }
-    wantW = std::clamp<std::uint64_t>(wantW, 1, W);
-    wantH = std::clamp<std::uint64_t>(wantH, 1, H);
+    // The smallest scale that still covers the picture fitted into the box.
+    want = FitIntoBox(cinfo.image_width, cinfo.image_height, request.boxWidth, request.boxHeight);
     cinfo.scale_denom = 8;
     for (unsigned m = 1; m <= 8; ++m) {
-      if ((cinfo.image_width * m + 7) / 8 >= wantW && (cinfo.image_height * m + 7) / 8 >= wantH) {
+      if ((cinfo.image_width * m + 7) / 8 >= want.width &&
+          (cinfo.image_height * m + 7) / 8 >= want.height) {
         cinfo.scale_num = m;
         break;
       }
@@ -113,14 +106,10 @@ bool Decode(Bytes file, const Request& request, DibHandle* out, ProgressReporter
                 cinfo.progressive_mode;
   for (int c = 0; dcOnly && c < cinfo.num_components; ++c) {
     const jpeg_component_info& comp = cinfo.comp_info[c];
-    const auto blocks = [](std::uint64_t size, int factor, int maxFactor) {
-      return ((size * std::uint64_t(factor) + std::uint64_t(maxFactor) - 1) /
-                  std::uint64_t(maxFactor) +
-              7) /
-             8;
-    };
-    dcOnly = blocks(cinfo.image_width, comp.h_samp_factor, cinfo.max_h_samp_factor) >= wantW &&
-             blocks(cinfo.image_height, comp.v_samp_factor, cinfo.max_v_samp_factor) >= wantH;
+    dcOnly = ComponentBlocks(cinfo.image_width, comp.h_samp_factor, cinfo.max_h_samp_factor) >=
+                 want.width &&
+             ComponentBlocks(cinfo.image_height, comp.v_samp_factor, cinfo.max_v_samp_factor) >=
+                 want.height;
   }
   if (dcOnly) {
     cinfo.buffered_image = TRUE;

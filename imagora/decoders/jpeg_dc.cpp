@@ -343,14 +343,9 @@ bool DcReader::frame(ByteReader& in, bool progressive) {
   mcusHigh_ = (height_ + 8 * vMax_ - 1) / (8 * vMax_);
   for (Component& c : components_) {
     c.blocksWide = mcusWide_ * c.h, c.blocksHigh = mcusHigh_ * c.v;
-    c.usedWide = ((width_ * c.h + hMax_ - 1) / hMax_ + 7) / 8;
-    c.usedHigh = ((height_ * c.v + vMax_ - 1) / vMax_ + 7) / 8;
+    c.usedWide = int(ComponentBlocks(width_, c.h, hMax_));
+    c.usedHigh = int(ComponentBlocks(height_, c.v, vMax_));
   }
-  // Every component's blocks, subsampled chroma too, must still cover the
-  // picture fitted into the box, or the thumbnail would lose detail.
-  std::int64_t fitW = boxWidth_, fitH = std::int64_t(height_) * boxWidth_ / width_;
-  if (fitH > boxHeight_)
-    fitH = boxHeight_, fitW = std::int64_t(width_) * boxHeight_ / height_;
   // Every block takes at least one bit, so a file too small for the blocks
   // it claims is declined before their memory is taken.
   std::uint64_t blocks = 0;
@@ -358,9 +353,11 @@ bool DcReader::frame(ByteReader& in, bool progressive) {
     blocks += std::uint64_t(c.usedWide) * std::uint64_t(c.usedHigh);
   if (blocks > 8 * std::uint64_t(file_.size()))
     return false;
+  // Every component's blocks, subsampled chroma too, must still cover the
+  // picture fitted into the box, or the thumbnail would lose detail.
+  const FittedSize fit = FitIntoBox(width_, height_, boxWidth_, boxHeight_);
   for (Component& c : components_) {
-    if (c.usedWide < std::min<std::int64_t>(fitW, width_) ||
-        c.usedHigh < std::min<std::int64_t>(fitH, height_))
+    if (c.usedWide < fit.width || c.usedHigh < fit.height)
       return false;
     c.dc.assign(std::size_t(c.blocksWide) * std::size_t(c.blocksHigh), 0);
   }

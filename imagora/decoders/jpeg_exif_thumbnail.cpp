@@ -78,11 +78,8 @@ bool DecodeExifThumbnail(Bytes file, int boxWidth, int boxHeight, DibHandle* out
   const int orientation = ExifOrientation(headers.exif);
   const bool turns = orientation >= 5;
   const std::int64_t uprightW = turns ? H : W, uprightH = turns ? W : H;
-  std::int64_t fitW = boxWidth, fitH = uprightH * boxWidth / uprightW;
-  if (fitH > boxHeight)
-    fitH = boxHeight, fitW = uprightW * boxHeight / uprightH;
-  const bool largeEnough =
-      (turns ? h : w) >= std::min(fitW, uprightW) && (turns ? w : h) >= std::min(fitH, uprightH);
+  const FittedSize fit = FitIntoBox(uprightW, uprightH, boxWidth, boxHeight);
+  const bool largeEnough = (turns ? h : w) >= fit.width && (turns ? w : h) >= fit.height;
   if (!sameShape || !largeEnough || !ApplyOrientation(&dib, orientation)) {
     deldib(&dib);
     return false;

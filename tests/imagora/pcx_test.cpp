@@ -24,8 +24,6 @@ using testing::ToolCase;
 constexpr const char* kPcxtoppm = "pcxtoppm pic > ref.pnm";
 constexpr const char* kMagick =
     "convert PCX:pic PPM:ref.pnm";  // pcxtoppm reads no uncompressed files
-#define TRANSLUCENT_PATTERN \
-  "convert pattern.ppm -size 37x23 gradient: -alpha off -compose CopyOpacity -composite "
 
 class PcxFromTools : public ::testing::TestWithParam<ToolCase> {};
 

@@ -49,6 +49,11 @@ void WritePattern(const std::string& ppmPath, int width, int height);
 ::testing::AssertionResult SamePicture(const RgbImage& got, const RgbImage& want,
                                        int tolerance = 0);
 
+// The start of an ImageMagick command: the 37 x 23 test pattern with alpha
+// running from opaque at the top to transparent at the bottom.
+#define TRANSLUCENT_PATTERN \
+  "convert pattern.ppm -size 37x23 gradient: -alpha off -compose CopyOpacity -composite "
+
 // A file built byte by byte in a test (a damaged one, say), for tables of cases.
 struct FileCase {
   const char* name;

@@ -27,8 +27,6 @@ constexpr const char* kTgatoppm = "tgatoppm pic > ref.pnm";
 constexpr const char* kOverWhite =
     "tgatoppm --alphaout=alpha.pgm pic > colour.ppm && ppmmake white 37 23 > white.ppm && "
     "pamcomp -linear -alpha=alpha.pgm colour.ppm white.ppm > ref.pnm";
-#define TRANSLUCENT_PATTERN \
-  "convert pattern.ppm -size 37x23 gradient: -alpha off -compose CopyOpacity -composite "
 
 class TgaFromTools : public ::testing::TestWithParam<ToolCase> {};
 
