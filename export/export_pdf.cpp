@@ -8,7 +8,8 @@
 namespace lumaret {
 
 bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messages& messages,
-               ProgressSink* progress, Shell* opener, const std::string& tempFolder) {
+               ProgressSink* progress, Shell* opener, [[maybe_unused]] const ExportOptions& options,
+               const std::string& tempFolder) {
   const std::uint32_t count = document.Slides.Count();
   if (count > kMaxPictures) {
     messages.error("A slideshow can hold at most " + std::to_string(kMaxPictures) +

@@ -30,7 +30,7 @@ class ExportTest : public ::testing::Test {
   std::string Export(bool fullScreen = false) {
     doc.Settings.FullScreen = fullScreen;
     const std::string path = dir / "show.pdf";
-    EXPECT_TRUE(ExportPdf(doc, path, messages, nullptr, &shell, temp.path().string()))
+    EXPECT_TRUE(ExportPdf(doc, path, messages, nullptr, &shell, {}, temp.path().string()))
         << ::testing::PrintToString(messages.errors());
     EXPECT_EQ(oracle::Shell("qpdf --check '" + path + "' > /dev/null"), 0);
     EXPECT_TRUE(temp.Files().empty()) << "temporary files left behind";
@@ -170,7 +170,7 @@ TEST_F(ExportTest, FailuresKeepTheEarlierFileAndSayWhy) {
   doc.AddPictures({dir / "big.jpg"}, false);
   {
     testing::FileSizeLimit diskFull(3000);
-    EXPECT_FALSE(ExportPdf(doc, path, messages, nullptr, &shell, temp.path().string()));
+    EXPECT_FALSE(ExportPdf(doc, path, messages, nullptr, &shell, {}, temp.path().string()));
   }
   ASSERT_EQ(messages.errors().size(), 1u);
   EXPECT_EQ(messages.errors()[0].rfind("Can not write the file " + path + " (", 0), 0u)
@@ -181,7 +181,7 @@ TEST_F(ExportTest, FailuresKeepTheEarlierFileAndSayWhy) {
 
   messages.shown.clear();
   const std::string nowhere = dir / "missing/show.pdf";
-  EXPECT_FALSE(ExportPdf(doc, nowhere, messages, nullptr, &shell, temp.path().string()));
+  EXPECT_FALSE(ExportPdf(doc, nowhere, messages, nullptr, &shell, {}, temp.path().string()));
   EXPECT_EQ(messages.errors(),
             std::vector<std::string>{
                 "The file " + nowhere +
@@ -191,7 +191,7 @@ TEST_F(ExportTest, FailuresKeepTheEarlierFileAndSayWhy) {
 TEST_F(ExportTest, RefusesMoreThan9999Pictures) {
   for (int i = 0; i < 10000; ++i)
     doc.AddPictures({"/p.jpg"}, false);
-  EXPECT_FALSE(ExportPdf(doc, dir / "show.pdf", messages, nullptr, &shell, temp.path().string()));
+  EXPECT_FALSE(ExportPdf(doc, dir / "show.pdf", messages, nullptr, &shell, {}, temp.path().string()));
   EXPECT_EQ(messages.errors(),
             std::vector<std::string>{"A slideshow can hold at most 9999 pictures; "
                                      "this one has 10000. Nothing was exported."});
