@@ -1,6 +1,9 @@
 #include "cli/arguments.h"
 
+#include <algorithm>
 #include <charconv>
+
+#include "cli/commands.h"
 
 namespace lumaret::cli {
 
@@ -14,6 +17,31 @@ std::optional<std::int64_t> ParseWholeNumber(std::string_view text, std::int64_t
       value > max)
     return std::nullopt;
   return value;
+}
+
+std::optional<FlagsAndOperands> SplitFlags(const std::vector<std::string>& args,
+                                           std::initializer_list<std::string_view> known) {
+  FlagsAndOperands split;
+  bool optionsEnded = false;
+  for (const std::string& arg : args) {
+    if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+      split.operands.push_back(arg);
+    } else if (arg == "--") {
+      optionsEnded = true;
+    } else {
+      const std::string name = arg.substr(0, arg.find('='));
+      if (std::find(known.begin(), known.end(), name) == known.end()) {
+        Fail("unknown option " + name + " (try lumaret-cli --help)");
+        return std::nullopt;
+      }
+      if (name != arg) {
+        Fail(name + " takes no value");
+        return std::nullopt;
+      }
+      split.flags.insert(name);
+    }
+  }
+  return split;
 }
 
 }  // namespace lumaret::cli

@@ -30,6 +30,34 @@ bool Encode(const imagora::DibHandle& picture, const std::string& tempFolder, Pi
   return ok;
 }
 
+// MakePictureJpeg with the image library already at kExportJpegQuality.
+bool MakeJpeg(const std::string& fileName, const std::string& tempFolder, ProgressSink* progress,
+              PictureJpeg& jpeg) {
+  // A JPEG is re-encoded a row at a time into the very same bytes: neither the
+  // decoded picture nor a temporary file is needed.
+  if (imagora::RecodeJpeg(fileName.c_str(), jpeg.Bytes, &jpeg.Width, &jpeg.Height, progress))
+    return true;
+  imagora::DibHandle picture;
+  imagora::OpenDib(&picture, fileName.c_str(), -1, progress);
+  bool placeholder = picture.Bits == nullptr;
+  for (;;) {
+    if (placeholder)
+      imagora::newdib(&picture, kPlaceholderWidth, kPlaceholderHeight, 24, nullptr, 0);
+    if (!picture.Bits)
+      return false;
+    ConvertTo24Bit(picture);
+    const bool encoded = Encode(picture, tempFolder, jpeg);
+    imagora::deldib(&picture);
+    if (encoded)
+      return true;
+    if (placeholder)
+      return false;
+    // Keep the object numbering whole: the placeholder takes the place of a
+    // picture that could not be encoded.
+    placeholder = true;
+  }
+}
+
 }  // namespace
 
 std::string TempFileName(const std::string& folder, std::string_view prefix,
@@ -55,29 +83,24 @@ std::string ShortPathOf(const std::string& path) {
 
 bool MakePictureJpeg(const std::string& fileName, const std::string& tempFolder,
                      ProgressSink* progress, PictureJpeg& jpeg) {
-  // A JPEG is re-encoded a row at a time into the very same bytes: neither the
-  // decoded picture nor a temporary file is needed.
-  if (imagora::RecodeJpeg(fileName.c_str(), jpeg.Bytes, &jpeg.Width, &jpeg.Height, progress))
-    return true;
-  imagora::DibHandle picture;
-  imagora::OpenDib(&picture, fileName.c_str(), -1, progress);
-  bool placeholder = picture.Bits == nullptr;
-  for (;;) {
-    if (placeholder)
-      imagora::newdib(&picture, kPlaceholderWidth, kPlaceholderHeight, 24, nullptr, 0);
-    if (!picture.Bits)
+  imagora::SetJPEGQual(kExportJpegQuality);
+  return MakeJpeg(fileName, tempFolder, progress, jpeg);
+}
+
+bool ForEachPictureJpeg(
+    const SlideList& slides, ProgressSink* progress, const std::string& tempFolder,
+    const std::function<bool(std::uint32_t position, const PictureJpeg& jpeg)>& take) {
+  // The quality is one setting of the whole image library: set once before the
+  // first picture, so that pictures made side by side never write it.
+  imagora::SetJPEGQual(kExportJpegQuality);
+  std::uint32_t position = 0;
+  for (const SlideEntry& entry : slides) {
+    ++position;
+    PictureJpeg jpeg;
+    if (!MakeJpeg(entry.FileName, tempFolder, progress, jpeg) || !take(position, jpeg))
       return false;
-    ConvertTo24Bit(picture);
-    const bool encoded = Encode(picture, tempFolder, jpeg);
-    imagora::deldib(&picture);
-    if (encoded)
-      return true;
-    if (placeholder)
-      return false;
-    // Keep the object numbering whole: the placeholder takes the place of a
-    // picture that could not be encoded.
-    placeholder = true;
   }
+  return true;
 }
 
 }  // namespace lumaret

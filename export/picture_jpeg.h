@@ -3,9 +3,12 @@
 // expanded to 24 bits and encoded at quality 90 through a temporary file.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "document/slide_document.h"
 #include "platform/progress.h"
 
 namespace lumaret {
@@ -29,10 +32,17 @@ std::string TempFileName(const std::string& folder, std::string_view prefix,
 // The form of a path handed to the document opener; the path itself here.
 std::string ShortPathOf(const std::string& path);
 
-// The JPEG of the picture file (the image library must be set to
-// kExportJpegQuality); JPEG files are re-encoded without a temporary file. A picture whose JPEG
-// cannot be made is replaced by the placeholder's; false only when not even that could be made.
+// The JPEG of the picture file at kExportJpegQuality; JPEG files are re-encoded without a
+// temporary file. A picture whose JPEG cannot be made is replaced by the placeholder's; false
+// only when not even that could be made.
 bool MakePictureJpeg(const std::string& fileName, const std::string& tempFolder,
                      ProgressSink* progress, PictureJpeg& jpeg);
+
+// Hands take the JPEG of each picture of the show in order, position 1 first, as
+// MakePictureJpeg makes it. Stops at once and gives false when a JPEG could not be made or
+// take returns false.
+bool ForEachPictureJpeg(
+    const SlideList& slides, ProgressSink* progress, const std::string& tempFolder,
+    const std::function<bool(std::uint32_t position, const PictureJpeg& jpeg)>& take);
 
 }  // namespace lumaret

@@ -189,6 +189,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "--text-x needs a whole number"},
         FailureCase{"UnknownOption", {"make", "@out.lmt", "--fast"}, 2, "unknown option --fast"},
         FailureCase{"NoOutput", {"make"}, 2, "make needs the name"},
+        FailureCase{"ExportUnknownOption",
+                    {"export", "@a.lmt", "--fast", "@out.pdf"},
+                    2,
+                    "unknown option --fast"},
         FailureCase{"ShowMissing", {"show", "@none.lmt"}, 1, "none.lmt: Can not open the file..."},
         FailureCase{"ShowNotAProject",
                     {"show", "@bad.lmt"},
@@ -216,6 +220,11 @@ TEST_F(CliTest, ExportSvgAndPreviewShowTheSameSlideshow) {
   ASSERT_EQ(exported.status, 0) << exported.err;
   EXPECT_EQ(exported.err, "");
   EXPECT_EQ(imagora::testing::Shell("qpdf --check '" + dir / "show.pdf" + "' > /dev/null"), 0);
+  // The option may stand anywhere; without picture pages the file has its one page.
+  const CliRun svgOnly = Cli({"export", project, "--svg-only", dir / "own.pdf"});
+  ASSERT_EQ(svgOnly.status, 0) << svgOnly.err;
+  EXPECT_EQ(imagora::testing::Shell("test \"$(qpdf --show-npages '" + dir / "own.pdf" + "')\" = 1"),
+            0);
 
   // Object 16 inflates to exactly what svg writes.
   ASSERT_EQ(Cli({"svg", project, dir / "show.svg"}).status, 0);

@@ -1,0 +1,105 @@
+#include "export/preview_page.h"
+
+#include <cstdint>
+
+#include "export/pdf_writer.h"
+#include "export/picture_jpeg.h"
+#include "export/svg_text.h"
+
+namespace lumaret {
+
+std::string Base64(std::string_view bytes) {
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  std::size_t i = 0;
+  for (; i + 2 < bytes.size(); i += 3) {
+    const std::uint32_t v = std::uint32_t(std::uint8_t(bytes[i])) << 16 |
+                            std::uint32_t(std::uint8_t(bytes[i + 1])) << 8 |
+                            std::uint8_t(bytes[i + 2]);
+    out += kDigits[v >> 18];
+    out += kDigits[v >> 12 & 63];
+    out += kDigits[v >> 6 & 63];
+    out += kDigits[v & 63];
+  }
+  if (i < bytes.size()) {
+    std::uint32_t v = std::uint32_t(std::uint8_t(bytes[i])) << 16;
+    if (i + 1 < bytes.size())
+      v |= std::uint32_t(std::uint8_t(bytes[i + 1])) << 8;
+    out += kDigits[v >> 18];
+    out += kDigits[v >> 12 & 63];
+    out += i + 1 < bytes.size() ? kDigits[v >> 6 & 63] : '=';
+    out += '=';
+  }
+  return out;
+}
+
+std::optional<std::string> BuildPreviewPage(const SlideDocument& document, Messages& messages,
+                                            ProgressSink* progress, const std::string& tempFolder) {
+  // Picture names have four digits, here as in the PDF.
+  if (document.Slides.Count() > kMaxPictures) {
+    messages.error("a slideshow can hold at most " + std::to_string(kMaxPictures) + " pictures");
+    return std::nullopt;
+  }
+
+  // Each picture's resource name replaced by the JPEG itself. Captions hold no
+  // "<", so the next image element is always the picture's own, whatever its
+  // caption says; and the search never rereads the pictures already inlined.
+  std::string svg = BuildSvgText(document.Slides, document.Settings);
+  std::size_t from = 0;
+  const bool inlined = ForEachPictureJpeg(
+      document.Slides, progress, tempFolder, [&](std::uint32_t position, const PictureJpeg& jpeg) {
+        const std::string reference = "xlink:href=\"" + PictureResourceName(position) + "\"";
+        const std::size_t image = svg.find("<image ", from);
+        const std::size_t at = image == std::string::npos ? image : svg.find(reference, image);
+        if (at != std::string::npos) {
+          const std::string data =
+              "xlink:href=\"data:image/jpeg;base64," + Base64(jpeg.Bytes) + "\"";
+          svg.replace(at, reference.size(), data);
+          from = at + data.size();
+        }
+        return true;
+      });
+  if (!inlined) {
+    messages.error("no picture could be written to the temporary folder " + tempFolder);
+    return std::nullopt;
+  }
+
+  // The page parses the slideshow text as the SVG document it is and shows
+  // it inline, where a script can reach its clock: a click starts the show
+  // again, and "#t=SECONDS" in the address holds it at that moment.
+  return R"(<!DOCTYPE html>
+<html lang="en">
+<head>
+<meta charset="utf-8">
+<title>Lumaret slideshow</title>
+<style>
+  html, body { margin: 0; height: 100%; background: #000; overflow: hidden; }
+  svg { display: block; width: 100vw; height: 100vh; }
+</style>
+</head>
+<body>
+<script>
+  const text = atob(")" +
+         Base64(svg) +
+         R"(");
+  const parsed = new DOMParser().parseFromString(text, "image/svg+xml");
+  const show = document.importNode(parsed.documentElement, true);
+  document.body.appendChild(show);
+  const held = /^#t=([0-9.]+)$/.exec(location.hash);
+  if (held) {
+    show.pauseAnimations();
+    show.setCurrentTime(parseFloat(held[1]));
+  }
+  document.addEventListener("click", () => {
+    show.setCurrentTime(0);
+    show.unpauseAnimations();
+  });
+</script>
+</body>
+</html>
+)";
+}
+
+}  // namespace lumaret

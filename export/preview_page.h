@@ -1,0 +1,26 @@
+// The show as one self-contained web page: the very slideshow text that the
+// PDF embeds, each picture inlined as the JPEG the PDF embeds, played by any
+// current browser.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "document/slide_document.h"
+#include "platform/messages.h"
+#include "platform/progress.h"
+#include "platform/shell.h"
+
+namespace lumaret {
+
+// Standard base64 with "=" padding, no line breaks.
+std::string Base64(std::string_view bytes);
+
+// The page's text; nullopt after an error through messages when the show has
+// more than kMaxPictures pictures or a picture's JPEG could not be made.
+std::optional<std::string> BuildPreviewPage(const SlideDocument& document, Messages& messages,
+                                            ProgressSink* progress = nullptr,
+                                            const std::string& tempFolder = TempFolder());
+
+}  // namespace lumaret
