@@ -2,13 +2,14 @@
 
 #include "export/pdf_writer.h"
 #include "export/picture_jpeg.h"
+#include "export/picture_pages.h"
 #include "export/svg_text.h"
 #include "imagora/imagora.h"
 
 namespace lumaret {
 
 bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messages& messages,
-               ProgressSink* progress, Shell* opener, [[maybe_unused]] const ExportOptions& options,
+               ProgressSink* progress, Shell* opener, const ExportOptions& options,
                const std::string& tempFolder) {
   const std::uint32_t count = document.Slides.Count();
   if (count > kMaxPictures) {
@@ -37,6 +38,7 @@ bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messa
   if (!pdf.WriteFixedObjects(settings.FullScreen, count, BuildSvgText(document.Slides, settings)))
     return failed("out of memory");
 
+  std::vector<PictureSize> sizes;
   std::uint32_t position = 0;
   for (const SlideEntry& entry : document.Slides) {
     ++position;
@@ -44,10 +46,13 @@ bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messa
     if (!MakePictureJpeg(entry.FileName, tempFolder, progress, jpeg))
       return failed("no picture could be written to the temporary folder " + tempFolder);
     pdf.WriteImageObject(position, jpeg.Width, jpeg.Height, jpeg.Bytes);
+    sizes.push_back({jpeg.Width, jpeg.Height});
     if (!file.reason().empty())
       return failed(file.reason());  // a full disk need not wait for the last picture
   }
   pdf.WriteTrailer();
+  if (options.PicturePages)
+    WritePicturePages(pdf, document.Slides, settings, sizes);
   if (!file.commit())
     return failed(file.reason());
 

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "export/svg_text.h"
@@ -22,6 +23,22 @@ std::string ZeroPad(std::string text, std::size_t width) {
   return text;
 }
 
+std::string FixedText(std::int64_t units, int decimals) {
+  std::int64_t scale = 1;
+  for (int k = 0; k < decimals; ++k)
+    scale *= 10;
+  const bool negative = units < 0;
+  const std::uint64_t magnitude = negative ? 0 - std::uint64_t(units) : std::uint64_t(units);
+  std::string text = (negative ? "-" : "") + std::to_string(magnitude / std::uint64_t(scale));
+  if (const std::uint64_t fraction = magnitude % std::uint64_t(scale)) {
+    std::string digits = std::to_string(std::uint64_t(scale) + fraction).substr(1);
+    while (digits.back() == '0')
+      digits.pop_back();
+    text += "." + digits;
+  }
+  return text;
+}
+
 void PdfWriter::WriteLineCR(std::string_view text) {
   out_.write(text);
   out_.write("\r");
@@ -38,8 +55,21 @@ void PdfWriter::WriteLineCRLF(std::string_view text) {
 }
 
 void PdfWriter::BeginObject(std::uint32_t number) {
-  objectOffsets_.Append() = Position();
+  if (startXref_ < 0)
+    objectOffsets_.Append() = Position();
+  else
+    updateOffsets_.emplace_back(number, Position());
   WriteLineCR(Decimal(number) + " 0 obj");
+}
+
+void PdfWriter::WriteStream(std::string_view dictionaryEntries, std::string_view bytes) {
+  WriteLineCR("<< /Length " + Decimal(std::int64_t(bytes.size())) +
+              (dictionaryEntries.empty() ? "" : " ") + std::string(dictionaryEntries) + " >>");
+  WriteLineLF("stream");
+  out_.write(bytes);
+  WriteLineLF("");
+  WriteLineCR("endstream");
+  WriteLineCR("endobj");
 }
 
 void PdfWriter::WriteHeader() {
@@ -179,7 +209,7 @@ void PdfWriter::WriteImageObject(std::uint32_t position, int width, int height,
 }
 
 void PdfWriter::WriteTrailer() {
-  const std::int64_t xref = Position();
+  const std::int64_t xref = startXref_ = Position();
   const std::int64_t size = std::int64_t(objectOffsets_.Count()) + 1;
   WriteLineCR("xref");
   WriteLineCRLF("0 " + Decimal(size));
@@ -189,6 +219,33 @@ void PdfWriter::WriteTrailer() {
   WriteLineCR("trailer");
   WriteLineCR("<< /Size " + Decimal(size));
   WriteLineCR("   /Root 1 0 R");
+  WriteLineCR(">>");
+  WriteLineCR("startxref");
+  WriteLineCR(Decimal(xref));
+  WriteLineCR("%%EOF");
+}
+
+void PdfWriter::WriteUpdateTrailer() {
+  const std::int64_t xref = Position();
+  std::vector<std::pair<std::uint32_t, std::int64_t>> entries = updateOffsets_;
+  std::sort(entries.begin(), entries.end());
+  std::uint32_t size = FirstNewObject();
+  WriteLineCR("xref");
+  // One subsection per run of consecutive object numbers.
+  for (std::size_t first = 0; first < entries.size();) {
+    std::size_t end = first + 1;
+    while (end < entries.size() && entries[end].first == entries[end - 1].first + 1)
+      ++end;
+    WriteLineCRLF(Decimal(entries[first].first) + " " + Decimal(std::int64_t(end - first)));
+    for (std::size_t k = first; k < end; ++k)
+      WriteLineCRLF(ZeroPad(Decimal(entries[k].second), 10) + " 00000 n");
+    size = std::max(size, entries[end - 1].first + 1);
+    first = end;
+  }
+  WriteLineCR("trailer");
+  WriteLineCR("<< /Size " + Decimal(size));
+  WriteLineCR("   /Root 1 0 R");
+  WriteLineCR("   /Prev " + Decimal(startXref_));
   WriteLineCR(">>");
   WriteLineCR("startxref");
   WriteLineCR(Decimal(xref));

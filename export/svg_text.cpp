@@ -1,23 +1,11 @@
 #include "export/svg_text.h"
 
-#include "document/utf8.h"
+#include "export/caption_line.h"
+#include "export/pdf_writer.h"
 
 namespace lumaret {
 
 namespace {
-
-// Windows-1252 characters of the bytes 0x80 to 0x9F; 0 where it has none (the
-// byte then stands for the Latin-1 control character of the same number).
-constexpr char16_t kWindows1252[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-char32_t FromWindows1252(unsigned char byte) {
-  if (byte >= 0x80 && byte <= 0x9F && kWindows1252[byte - 0x80])
-    return kWindows1252[byte - 0x80];
-  return byte;
-}
 
 std::string ColorText(Color c) {
   return HtmlColor(c).substr(1);
@@ -39,48 +27,29 @@ std::string PictureResourceName(std::uint32_t position) {
 }
 
 std::string TimeText(std::int64_t milliseconds) {
-  std::string text = std::to_string(milliseconds / 1000);
-  std::int64_t fraction = milliseconds % 1000;
-  if (fraction != 0) {
-    std::string digits = std::to_string(1000 + fraction).substr(1);  // three digits
-    while (digits.back() == '0')
-      digits.pop_back();
-    text += "." + digits;
-  }
-  return text;
+  return FixedText(milliseconds, 3);
 }
 
 std::string CaptionText(const std::string& caption) {
   std::string out;
   out.reserve(caption.size());
-  for (std::size_t i = 0; i < caption.size();) {
-    const unsigned char byte = static_cast<unsigned char>(caption[i]);
-    char32_t code;
-    if (byte < 0x80) {
-      ++i;
-      switch (byte) {
-        case '&':
-          out += "&amp;";
-          continue;
-        case '<':
-          out += "&lt;";
-          continue;
-        case '>':
-          out += "&gt;";
-          continue;
-        default:
-          out += char(byte);
-          continue;
-      }
+  for (const char32_t c : CaptionChars(caption)) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      default:
+        if (c < 0x80)
+          out += char(c);
+        else
+          out += "&#" + std::to_string(std::uint32_t(c)) + ";";
     }
-    if (const auto c = DecodeUtf8(caption, i)) {
-      code = c->code;
-      i += c->length;
-    } else {
-      code = FromWindows1252(byte);
-      ++i;
-    }
-    out += "&#" + std::to_string(std::uint32_t(code)) + ";";
   }
   return out;
 }

@@ -1,0 +1,67 @@
+// Captions set the way a desktop browser sets the slideshow's "Verdana": the
+// fonts fontconfig offers for that name, for each run of characters the first
+// one that has them, shaped by HarfBuzz. The glyphs used are collected so that
+// each font can be embedded as a subset of just those glyphs.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumaret {
+
+struct ShapedGlyph {
+  std::uint32_t glyph = 0;  // in the subset of its font
+  std::int32_t advance = 0;  // font units
+  std::int32_t xOffset = 0;
+  std::int32_t yOffset = 0;
+};
+
+struct ShapedRun {
+  std::size_t font = 0;  // index into CaptionFonts::Subsets()
+  std::vector<ShapedGlyph> glyphs;
+};
+
+using ShapedLine = std::vector<ShapedRun>;
+
+// One font as it is embedded: a TrueType subset whose glyphs are numbered
+// 0 .. count - 1 (0 is the missing-glyph box).
+struct FontSubset {
+  std::string postScriptName;  // a PDF name, no subset tag
+  std::string fontFile;        // the subset's TrueType bytes
+  std::uint32_t unitsPerEm = 1000;
+  std::vector<std::int32_t> advances;  // per glyph, font units
+  std::vector<std::u32string> text;    // per glyph, the characters it shows (may be empty)
+  std::int32_t bbox[4] = {};           // font units
+  std::int32_t ascent = 0, descent = 0, capHeight = 0;
+  std::int32_t italicAngle = 0;  // degrees
+};
+
+class CaptionFonts {
+ public:
+  CaptionFonts();
+  ~CaptionFonts();
+  CaptionFonts(const CaptionFonts&) = delete;
+  CaptionFonts& operator=(const CaptionFonts&) = delete;
+
+  // Shapes lines; fonts are looked up on the first line with characters.
+  // A character no installed font has becomes the missing-glyph box of the
+  // font at hand; with no usable font at all the line is empty.
+  void Add(std::u32string_view line);
+
+  // Subsets every font used, then gives the lines in the order added, their
+  // glyphs numbered as in the subsets. A font that cannot be subset is left
+  // out, and so are the runs set in it.
+  std::vector<ShapedLine> Finish();
+  const std::vector<FontSubset>& Subsets() const { return subsets_; }
+
+ private:
+  struct Fonts;
+  std::unique_ptr<Fonts> fonts_;
+  std::vector<FontSubset> subsets_;
+};
+
+}  // namespace lumaret

@@ -1,0 +1,162 @@
+#include "export/picture_pages.h"
+
+#include <set>
+
+#include "export/caption_fonts.h"
+#include "export/caption_line.h"
+#include "export/pdf_fonts.h"
+#include "export/svg_text.h"
+
+namespace lumaret {
+
+namespace {
+
+// value × numerator / denominator, rounded half up; all values non-negative.
+std::int64_t Scaled(std::int64_t value, std::int64_t numerator, std::int64_t denominator) {
+  return (value * numerator + denominator / 2) / denominator;
+}
+
+std::string Ref(std::uint32_t object) {
+  return std::to_string(object) + " 0 R";
+}
+
+std::string Rgb(Color c) {
+  const auto part = [](std::uint8_t v) { return FixedText(Scaled(v, 10000, 255), 4); };
+  return part(RedOf(c)) + " " + part(GreenOf(c)) + " " + part(BlueOf(c));
+}
+
+std::string BackgroundOperators(const SlideshowSettings& settings) {
+  return Rgb(settings.BackgroundColor) + " rg\n0 0 " + std::to_string(kPageWidth) + " " +
+         std::to_string(kPageHeight) + " re\nf\n";
+}
+
+// The picture fitted into the page and placed at its top left, as the
+// slideshow's image element ("xMinYMin meet") places it on such a screen.
+std::string PictureOperators(const PictureSize& size) {
+  std::int64_t width = std::int64_t(kPageWidth) * 10000, height = std::int64_t(kPageHeight) * 10000;
+  if (std::int64_t(size.width) * kPageHeight >= std::int64_t(size.height) * kPageWidth)
+    height = Scaled(size.height, width, size.width);
+  else
+    width = Scaled(size.width, height, size.height);
+  return "q\n" + FixedText(width, 4) + " 0 0 " + FixedText(height, 4) + " 0 " +
+         FixedText(std::int64_t(kPageHeight) * 10000 - height, 4) + " cm\n/Im Do\nQ\n";
+}
+
+// The caption as the slideshow's text element draws it: the baseline starts
+// at the given percentages of the page, filled, then outlined one unit wide.
+std::string CaptionOperators(const ShapedLine& line, const std::vector<FontSubset>& fonts,
+                             const SlideshowSettings& settings) {
+  if (line.empty())
+    return {};
+  const std::int64_t x = std::int64_t(settings.TextPosX) * kPageWidth * 10 / 100;
+  const std::int64_t y = std::int64_t(kPageHeight) * 10 - std::int64_t(settings.TextPosY) * kPageHeight * 10 / 100;
+  return "BT\n2 Tr\n1 w\n4 M\n" + Rgb(settings.TextColor) + " rg\n" +
+         Rgb(settings.TextBorderColor) + " RG\n1 0 0 1 " + FixedText(x, 1) + " " +
+         FixedText(y, 1) + " Tm\n" + ShowLineOperators(line, fonts, settings.FontSize) + "ET\n";
+}
+
+}  // namespace
+
+std::vector<ShowPage> ShowPages(std::uint32_t pictures, const SlideshowSettings& settings) {
+  if (pictures == 0)
+    return {ShowPage{}};
+  std::vector<ShowPage> pages;
+  for (std::uint32_t i = 1; i <= pictures; ++i) {
+    pages.push_back({i, i > 1, settings.StopTime()});
+    if (!settings.CrossFade && i < pictures)
+      pages.push_back({0, true, kBetweenMilliseconds});
+  }
+  pages.push_back({0, true, std::nullopt});
+  return pages;
+}
+
+void WritePicturePages(PdfWriter& pdf, const SlideList& slides, const SlideshowSettings& settings,
+                       const std::vector<PictureSize>& pictures) {
+  CaptionFonts typesetter;
+  for (const SlideEntry& entry : slides)
+    typesetter.Add(settings.FontSize > 0 ? CaptionLine(entry.Caption) : std::u32string());
+  const std::vector<ShapedLine> captions = typesetter.Finish();
+  const std::vector<FontSubset>& fonts = typesetter.Subsets();
+
+  // Numbers in writing order: the page tree, the background's content, the
+  // fonts, then each page with its content.
+  const std::vector<ShowPage> pages = ShowPages(std::uint32_t(pictures.size()), settings);
+  const std::uint32_t tree = pdf.FirstNewObject();
+  const std::uint32_t background = tree + 1;
+  const std::uint32_t firstFont = background + 1;
+  std::vector<std::uint32_t> pageObjects;
+  std::uint32_t next = firstFont + std::uint32_t(fonts.size()) * kObjectsPerFont;
+  for (const ShowPage& page : pages) {
+    pageObjects.push_back(next);
+    next += page.picture ? 2 : 1;
+  }
+
+  pdf.BeginObject(1);
+  for (const std::string& line :
+       {std::string("<<"), std::string("   /Type /Catalog"), std::string("   /Outlines 2 0 R"),
+        "   /Pages " + Ref(tree), std::string("   /Names 8 0 R")})
+    pdf.WriteLineCR(line);
+  if (settings.FullScreen)
+    pdf.WriteLineCR("   /PageMode /FullScreen");
+  pdf.WriteLineCR(">>");
+  pdf.WriteLineCR("endobj");
+
+  pdf.BeginObject(tree);
+  std::string kids;
+  for (std::uint32_t page : pageObjects)
+    kids += (kids.empty() ? "" : " ") + Ref(page);
+  pdf.WriteLineCR("<< /Type /Pages /Kids [" + kids + "] /Count " +
+                  std::to_string(pageObjects.size()) + " >>");
+  pdf.WriteLineCR("endobj");
+
+  const std::string backgroundOps = BackgroundOperators(settings);
+  pdf.BeginObject(background);
+  pdf.WriteStream("", backgroundOps);
+
+  for (std::size_t k = 0; k < fonts.size(); ++k)
+    WriteType0Font(pdf, firstFont + std::uint32_t(k) * kObjectsPerFont, fonts[k]);
+
+  const std::string mediaBox =
+      "   /MediaBox [0 0 " + std::to_string(kPageWidth) + " " + std::to_string(kPageHeight) + "]";
+  for (std::size_t k = 0; k < pages.size(); ++k) {
+    const ShowPage& page = pages[k];
+    const std::uint32_t object = pageObjects[k];
+    pdf.BeginObject(object);
+    pdf.WriteLineCR("<< /Type /Page");
+    pdf.WriteLineCR("   /Parent " + Ref(tree));
+    pdf.WriteLineCR(mediaBox);
+    if (page.picture) {
+      std::string resources = "   /Resources << /XObject << /Im " + Ref(19 + page.picture) + " >>";
+      const ShapedLine& caption = captions[page.picture - 1];
+      std::set<std::size_t> used;
+      for (const ShapedRun& run : caption)
+        used.insert(run.font);
+      if (!used.empty()) {
+        resources += " /Font <<";
+        for (std::size_t font : used)
+          resources += " /F" + std::to_string(font + 1) + " " +
+                       Ref(firstFont + std::uint32_t(font) * kObjectsPerFont);
+        resources += " >>";
+      }
+      pdf.WriteLineCR("   /Contents " + Ref(object + 1));
+      pdf.WriteLineCR(resources + " >>");
+    } else {
+      pdf.WriteLineCR("   /Contents " + Ref(background));
+      pdf.WriteLineCR("   /Resources << >>");
+    }
+    if (page.fadeIn)
+      pdf.WriteLineCR("   /Trans << /S /Fade /D " + TimeText(settings.FadeDuration()) + " >>");
+    if (page.milliseconds)
+      pdf.WriteLineCR("   /Dur " + TimeText(*page.milliseconds));
+    pdf.WriteLineCR(">>");
+    pdf.WriteLineCR("endobj");
+    if (page.picture) {
+      pdf.BeginObject(object + 1);
+      pdf.WriteStream("", backgroundOps + PictureOperators(pictures[page.picture - 1]) +
+                              CaptionOperators(captions[page.picture - 1], fonts, settings));
+    }
+  }
+  pdf.WriteUpdateTrailer();
+}
+
+}  // namespace lumaret
