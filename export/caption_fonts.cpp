@@ -180,8 +180,9 @@ struct CaptionFonts::Fonts {
     std::set<std::uint32_t> named;
     for (unsigned i = 0; i < count; ++i) {
       run.glyphs.push_back({info[i].codepoint, pos[i].x_advance, pos[i].x_offset, pos[i].y_offset});
+      // The missing-glyph box stands for many characters: it maps to none.
       std::u32string text;
-      if (named.insert(info[i].cluster).second) {
+      if (info[i].codepoint != 0 && named.insert(info[i].cluster).second) {
         const auto next = clusters.upper_bound(info[i].cluster);
         const std::size_t end = next == clusters.end() ? start + length : *next;
         text = line.substr(info[i].cluster, end - info[i].cluster);

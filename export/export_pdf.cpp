@@ -4,7 +4,6 @@
 #include "export/picture_jpeg.h"
 #include "export/picture_pages.h"
 #include "export/svg_text.h"
-#include "imagora/imagora.h"
 
 namespace lumaret {
 
@@ -33,23 +32,22 @@ bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messa
 
   PdfWriter pdf(file);
   pdf.WriteHeader();
-  imagora::SetJPEGQual(kExportJpegQuality);
   const SlideshowSettings& settings = document.Settings;
   if (!pdf.WriteFixedObjects(settings.FullScreen, count, BuildSvgText(document.Slides, settings)))
     return failed("out of memory");
 
   std::vector<PictureSize> sizes;
-  std::uint32_t position = 0;
-  for (const SlideEntry& entry : document.Slides) {
-    ++position;
-    PictureJpeg jpeg;
-    if (!MakePictureJpeg(entry.FileName, tempFolder, progress, jpeg))
-      return failed("no picture could be written to the temporary folder " + tempFolder);
-    pdf.WriteImageObject(position, jpeg.Width, jpeg.Height, jpeg.Bytes);
-    sizes.push_back({jpeg.Width, jpeg.Height});
-    if (!file.reason().empty())
-      return failed(file.reason());  // a full disk need not wait for the last picture
-  }
+  const bool made = ForEachPictureJpeg(
+      document.Slides, progress, tempFolder,
+      [&](std::uint32_t position, const PictureJpeg& jpeg) {
+        pdf.WriteImageObject(position, jpeg.Width, jpeg.Height, jpeg.Bytes);
+        sizes.push_back({jpeg.Width, jpeg.Height});
+        return file.reason().empty();  // a full disk need not wait for the last picture
+      });
+  if (!file.reason().empty())
+    return failed(file.reason());
+  if (!made)
+    return failed("no picture could be written to the temporary folder " + tempFolder);
   pdf.WriteTrailer();
   if (options.PicturePages)
     WritePicturePages(pdf, document.Slides, settings, sizes);
