@@ -40,6 +40,7 @@ const char* const kSaveFirst = "Be sure that everything you want to maintain was
 const char* const kQuitQuestion =
     "You leave the program now. Be sure that everything you want to maintain is saved.";
 const char* const kLumaretFilter = "Lumaret files (*.lmt)|*.lmt";
+const char* const kPicturePagesKey = "Export/PicturePages";
 template <typename W>
 W* Named(W* widget, const char* name) {
   widget->setObjectName(QLatin1String(name));
@@ -253,6 +254,20 @@ void TMainForm::BuildPdfPage(QWidget* work) {
   ShowPDFCheck->setGeometry(160, 8, ShowPDFCheck->sizeHint().width() + 8, checkHeight);
   VollScreenCheck->setGeometry(160, 8 + std::max(16, checkHeight),
                                VollScreenCheck->sizeHint().width() + 8, checkHeight);
+
+  // A choice of this user's viewers, not of the show: kept with the user's
+  // settings, not in the project.
+  PicturePagesCheck = Named(
+      new QCheckBox(QStringLiteral("Picture pages for today's PDF viewers"), work), "PicturePagesCheck");
+  PicturePagesCheck->setToolTip(
+      QStringLiteral("A page per picture with fades and timings, which current PDF viewers play "
+                     "in presentation mode"));
+  PicturePagesCheck->setGeometry(160, 8 + 2 * std::max(16, checkHeight),
+                                 PicturePagesCheck->sizeHint().width() + 8, checkHeight);
+  PicturePagesCheck->setChecked(services_.settings.value(kPicturePagesKey).value_or("1") != "0");
+  connect(PicturePagesCheck, &QCheckBox::toggled, this, [this](bool on) {
+    services_.settings.setValue(kPicturePagesKey, on ? "1" : "0");
+  });
 }
 
 QWidget* TMainForm::BuildBottomBar() {
@@ -365,7 +380,8 @@ void TMainForm::SavePDFBtnClick() {
     return;
   SaveDialog2.fileName = *chosen;
   ControlsToSettings();
-  ExportPdf(doc_, *chosen, services_.messages, this, &services_.shell);
+  ExportPdf(doc_, *chosen, services_.messages, this, &services_.shell,
+            {.PicturePages = PicturePagesCheck->isChecked()});
 }
 
 void TMainForm::EndeBtnClick() {

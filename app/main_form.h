@@ -189,6 +189,7 @@ class TMainForm : public QWidget, public ProgressSink {
   QPushButton* SavePDFBtn = nullptr;
   QCheckBox* ShowPDFCheck = nullptr;
   QCheckBox* VollScreenCheck = nullptr;
+  QCheckBox* PicturePagesCheck = nullptr;
 
   TViewPicForm* ViewPicForm_ = nullptr;
 };

@@ -156,6 +156,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ButtonCase{"SavePDFBtn", "Save PDF file", ""},
                       ButtonCase{"ShowPDFCheck", "Show the PDF file after creation", ""},
                       ButtonCase{"VollScreenCheck", "Full screen animation", ""},
+                      ButtonCase{"PicturePagesCheck", "Picture pages for today's PDF viewers",
+                                 "A page per picture with fades and timings, which current PDF "
+                                 "viewers play in presentation mode"},
                       ButtonCase{"Blende1Check", "Bleeding", ""},
                       ButtonCase{"Blende2Check", "Cross fadeing", ""},
                       ButtonCase{"wwwBtn", "lumaret.example.org", ""},
@@ -333,6 +336,26 @@ TEST_F(MainFormTest, TheFullScreenCheckReachesThePdf) {
     const std::string expected = full ? "isFullScreen = true" : "isFullScreen = false";
     EXPECT_NE(ReadBytes(path).find(expected), std::string::npos) << expected;
   }
+}
+
+TEST_F(MainFormTest, ThePicturePagesChoiceIsTheUsersAndReachesThePdf) {
+  Button("ShowPDFCheck")->setChecked(false);
+  EXPECT_TRUE(Button("PicturePagesCheck")->isChecked());
+  const auto pages = [this](const char* name) {
+    dialogs.saveAnswers = {dir / name};
+    form->SavePDFBtnClick();
+    EXPECT_EQ(std::system(("qpdf --show-npages '" + dir / name + "' > '" + dir / "n" + "'").c_str()),
+              0);
+    return std::stoi(ReadBytes(dir / "n"));
+  };
+  form->Document().AddPictures({Picture("dawn.jpg")}, false);
+  EXPECT_EQ(pages("with.pdf"), 2);  // the picture, then the background it fades to
+
+  Button("PicturePagesCheck")->setChecked(false);
+  EXPECT_EQ(settings.values["Export/PicturePages"], "0");
+  EXPECT_EQ(pages("without.pdf"), 1);
+  CreateForm();
+  EXPECT_FALSE(Button("PicturePagesCheck")->isChecked());
 }
 
 TEST_F(MainFormTest, QuitCancelledKeepsTheWindowAndItsDocument) {
