@@ -32,4 +32,5 @@ fi
 "$cli" preview "$project" "$out.html"
 echo
 echo "Slideshow PDF: $out.pdf"
-echo "Play it in a browser: $out.html"
+echo "Play it full screen: evince --presentation $out.pdf"
+echo "Play the slideshow text in a browser: $out.html"

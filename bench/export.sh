@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The export against ImageMagick and against the floor (decode + encode only),
 # in one run, on 24 photos of 4 to 15 MP from Debian's wallpapers and a mixed
-# set of PNG, TIFF, BMP, GIF, TGA and PCX pictures.
+# set of PNG, TIFF, BMP, GIF, TGA and PCX pictures. The export runs twice: with
+# the picture pages for today's viewers (each picture captioned with its file
+# name) and with --svg-only, the slideshow's own file alone.
 #
 #   ./bench/export.sh
 #
@@ -59,9 +61,16 @@ chmod +x "$work/magick_pdf"
 run_set() {  # name, files...
   local name=$1
   shift
-  build-bench/bin/lumaret-cli make "$work/$name.lmt" "$@"
+  build-bench/bin/lumaret-cli make "$work/$name.lmt" --caption-from-filename "$@"
   echo "$name: $# pictures"
   measure "lumaret-cli export" build-bench/bin/lumaret-cli export "$work/$name.lmt" "$work/$name.pdf"
+  measure "lumaret-cli export --svg-only" \
+    build-bench/bin/lumaret-cli export --svg-only "$work/$name.lmt" "$work/$name-svg.pdf"
+  local update fonts
+  update=$(($(stat -c %s "$work/$name.pdf") - $(stat -c %s "$work/$name-svg.pdf")))
+  fonts=$(grep -ao '/Length [0-9]* /Length1' "$work/$name.pdf" | awk '{s += $2} END {print s + 0}')
+  printf '  %-34s %8d B, %d B per picture besides %d B of font subsets\n' "picture pages" \
+    "$update" "$(((update - fonts) / $#))" "$fonts"
   measure "floor (decode + encode)" build-bench/bin/export_floor "$@"
   if [[ $(id -u) -eq 0 ]]; then
     measure "ImageMagick convert" "$work/magick_pdf" "$@" -quality 90 -compress jpeg "$work/$name-im.pdf"

@@ -27,4 +27,7 @@ for page in 0 1 2 3; do
 done
 "${run[@]}" build/bin/lumaret --screenshot build/screenshots/about.png --page about
 cp build/screenshots/pictures.png docs/main-window.png
-echo "Main window: docs/main-window.png; every page: build/screenshots/"
+# A picture page of the exported show (harbour.png, the fifth page), as poppler draws it.
+build/bin/lumaret-cli export build/demo.lmt build/demo.pdf
+pdftoppm -png -r 36 -f 5 -l 5 -singlefile build/demo.pdf docs/pdf-page
+echo "Main window: docs/main-window.png; a PDF page: docs/pdf-page.png; every page: build/screenshots/"
