@@ -1,11 +1,13 @@
 #include "export/caption_fonts.h"
 
 #include <fontconfig/fontconfig.h>
+#include <fribidi.h>
 #include <hb-ot.h>
 #include <hb-subset.h>
 #include <hb.h>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 namespace lumaret {
@@ -42,6 +44,53 @@ struct InstalledFont {
   bool broken = false;
   std::map<std::uint32_t, std::u32string> used;  // glyph -> the characters it shows
 };
+
+bool IsMark(char32_t c) {
+  switch (hb_unicode_general_category(hb_unicode_funcs_get_default(), c)) {
+    case HB_UNICODE_GENERAL_CATEGORY_NON_SPACING_MARK:
+    case HB_UNICODE_GENERAL_CATEGORY_SPACING_MARK:
+    case HB_UNICODE_GENERAL_CATEGORY_ENCLOSING_MARK:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The script of each character, those common to several (spaces, digits,
+// punctuation) and marks taking the script of the text before them, or
+// after them at the start.
+std::vector<hb_script_t> Scripts(std::u32string_view line) {
+  hb_unicode_funcs_t* unicode = hb_unicode_funcs_get_default();
+  std::vector<hb_script_t> scripts(line.size(), HB_SCRIPT_COMMON);
+  hb_script_t last = HB_SCRIPT_INVALID;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const hb_script_t script = hb_unicode_script(unicode, line[i]);
+    if (script != HB_SCRIPT_COMMON && script != HB_SCRIPT_INHERITED && script != HB_SCRIPT_UNKNOWN)
+      last = script;
+    scripts[i] = last;
+  }
+  const auto first = std::find_if(scripts.begin(), scripts.end(),
+                                  [](hb_script_t s) { return s != HB_SCRIPT_INVALID; });
+  std::fill(scripts.begin(), first, first == scripts.end() ? HB_SCRIPT_COMMON : *first);
+  return scripts;
+}
+
+// Embedding levels by the Unicode bidirectional algorithm, the paragraph
+// left to right as SVG text is unless told otherwise.
+std::vector<FriBidiLevel> BidiLevels(std::u32string_view line) {
+  const auto chars = reinterpret_cast<const FriBidiChar*>(line.data());
+  const FriBidiStrIndex size = FriBidiStrIndex(line.size());
+  std::vector<FriBidiCharType> types(line.size());
+  std::vector<FriBidiBracketType> brackets(line.size());
+  std::vector<FriBidiLevel> levels(line.size(), 0);
+  fribidi_get_bidi_types(chars, size, types.data());
+  fribidi_get_bracket_types(chars, size, types.data(), brackets.data());
+  FriBidiParType direction = FRIBIDI_PAR_LTR;
+  if (!fribidi_get_par_embedding_levels_ex(types.data(), brackets.data(), size, &direction,
+                                           levels.data()))
+    std::fill(levels.begin(), levels.end(), 0);
+  return levels;
+}
 
 // Spaces, marks and joiners stay in the font of the characters around them,
 // as a browser keeps them, so that a run is not split needlessly.
@@ -162,12 +211,18 @@ struct CaptionFonts::Fonts {
     return kNone;
   }
 
-  void Shape(std::u32string_view line, std::size_t start, std::size_t length, RawRun& run) {
+  // Shapes line[start, start + length) in its run's font, direction and
+  // script. The language is left unset so that the locale never changes the
+  // glyphs: the same project gives the same file everywhere.
+  void Shape(std::u32string_view line, std::size_t start, std::size_t length, bool rightToLeft,
+             hb_script_t script, RawRun& run) {
     InstalledFont& f = installed[run.font];
     hb_buffer_t* buffer = hb_buffer_create();
+    hb_buffer_set_cluster_level(buffer, HB_BUFFER_CLUSTER_LEVEL_MONOTONE_CHARACTERS);
     hb_buffer_add_utf32(buffer, reinterpret_cast<const std::uint32_t*>(line.data()),
                         int(line.size()), unsigned(start), int(length));
-    hb_buffer_guess_segment_properties(buffer);
+    hb_buffer_set_direction(buffer, rightToLeft ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
+    hb_buffer_set_script(buffer, script);
     hb_shape(f.font, buffer, nullptr, 0);
     unsigned count = 0;
     const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer, &count);
@@ -179,19 +234,34 @@ struct CaptionFonts::Fonts {
       clusters.insert(info[i].cluster);
     std::set<std::uint32_t> named;
     for (unsigned i = 0; i < count; ++i) {
-      run.glyphs.push_back({info[i].codepoint, pos[i].x_advance, pos[i].x_offset, pos[i].y_offset});
-      // The missing-glyph box stands for many characters: it maps to none.
-      std::u32string text;
-      if (info[i].codepoint != 0 && named.insert(info[i].cluster).second) {
-        const auto next = clusters.upper_bound(info[i].cluster);
-        const std::size_t end = next == clusters.end() ? start + length : *next;
-        text = line.substr(info[i].cluster, end - info[i].cluster);
-      }
-      std::u32string& known = f.used[info[i].codepoint];
+      const std::uint32_t glyph = info[i].codepoint;
+      run.glyphs.push_back({glyph, pos[i].x_advance, pos[i].x_offset, pos[i].y_offset});
+      if (glyph == 0 || !named.insert(info[i].cluster).second)
+        continue;  // the missing-glyph box stands for many characters
+      const auto next = clusters.upper_bound(info[i].cluster);
+      const std::u32string_view cluster = line.substr(
+          info[i].cluster, (next == clusters.end() ? start + length : *next) - info[i].cluster);
+      std::u32string& known = f.used[glyph];
       if (known.empty())
-        known = std::move(text);
+        known = GlyphText(f.font, glyph, pos[i].x_advance, cluster);
     }
     hb_buffer_destroy(buffer);
+  }
+
+  // What a reader copies for a glyph: the character whose own glyph it is;
+  // for a ligature or a contextual form, its cluster's characters; nothing
+  // for a character that shaping hid (a soft hyphen, a joiner).
+  static std::u32string GlyphText(hb_font_t* font, std::uint32_t glyph, std::int32_t advance,
+                                  std::u32string_view cluster) {
+    for (char32_t c : cluster) {
+      hb_codepoint_t nominal = 0;
+      if (hb_font_get_nominal_glyph(font, c, &nominal) && nominal == glyph)
+        return std::u32string(1, c);
+    }
+    if (advance == 0 && cluster.size() == 1 && !IsMark(cluster[0]))
+      return {};
+    // A ToUnicode entry holds at most 512 bytes.
+    return std::u32string(cluster.substr(0, 100));
   }
 
   static constexpr std::size_t kNone = std::size_t(-1);
@@ -211,18 +281,48 @@ void CaptionFonts::Add(std::u32string_view line) {
     return;
   if (!f.looked)
     f.LookUp();
+  const std::vector<FriBidiLevel> levels = BidiLevels(line);
+  const std::vector<hb_script_t> scripts = Scripts(line);
+
+  // A run ends where the font, the direction level or the script changes.
+  std::vector<FriBidiLevel> runLevels;
   std::size_t current = Fonts::kNone, start = 0;
   for (std::size_t i = 0; i <= line.size(); ++i) {
     const std::size_t chosen = i < line.size() ? f.Choose(line[i], current) : Fonts::kNone;
-    if (chosen == current && i < line.size())
+    if (i < line.size() && chosen == current && levels[i] == levels[start] &&
+        scripts[i] == scripts[start])
       continue;
     if (current != Fonts::kNone && i > start) {
       runs.push_back({current, {}});
-      f.Shape(line, start, i - start, runs.back());
+      f.Shape(line, start, i - start, levels[start] % 2 == 1, scripts[start], runs.back());
+      runLevels.push_back(levels[start]);
     }
     current = chosen;
     start = i;
   }
+
+  // Runs from left to right: from the highest level down to the lowest odd
+  // one, every sequence of runs at that level or above turns round.
+  if (runLevels.empty())
+    return;
+  const FriBidiLevel highest = *std::max_element(runLevels.begin(), runLevels.end());
+  FriBidiLevel lowestOdd = highest + 1;
+  for (FriBidiLevel level : runLevels)
+    if (level % 2 == 1)
+      lowestOdd = std::min(lowestOdd, level);
+  for (FriBidiLevel level = highest; level >= lowestOdd && level > 0; --level)
+    for (std::size_t k = 0; k < runs.size();) {
+      if (runLevels[k] < level) {
+        ++k;
+        continue;
+      }
+      std::size_t end = k;
+      while (end < runs.size() && runLevels[end] >= level)
+        ++end;
+      std::reverse(runs.begin() + std::ptrdiff_t(k), runs.begin() + std::ptrdiff_t(end));
+      std::reverse(runLevels.begin() + std::ptrdiff_t(k), runLevels.begin() + std::ptrdiff_t(end));
+      k = end;
+    }
 }
 
 std::vector<ShapedLine> CaptionFonts::Finish() {
@@ -302,10 +402,18 @@ std::vector<ShapedLine> CaptionFonts::Finish() {
           hb_ot_metrics_get_position(font.font, HB_OT_METRICS_TAG_HORIZONTAL_DESCENDER, &value)
               ? value
               : subset.bbox[1];
-      subset.capHeight = hb_ot_metrics_get_position(font.font, HB_OT_METRICS_TAG_CAP_HEIGHT, &value)
-                             ? value
-                             : subset.ascent;
-      subset.italicAngle = std::int32_t(hb_style_get_value(font.font, HB_STYLE_TAG_SLANT_ANGLE));
+      // Older fonts give no cap height in their metrics: the top of "H" is it.
+      hb_codepoint_t h = 0;
+      hb_glyph_extents_t extents{};
+      if (hb_ot_metrics_get_position(font.font, HB_OT_METRICS_TAG_CAP_HEIGHT, &value) && value > 0)
+        subset.capHeight = value;
+      else if (hb_font_get_nominal_glyph(font.font, 'H', &h) &&
+               hb_font_get_glyph_extents(font.font, h, &extents))
+        subset.capHeight = extents.y_bearing;
+      else
+        subset.capHeight = subset.ascent;
+      subset.italicAngle = std::int32_t(
+          std::lround(hb_style_get_value(font.font, HB_STYLE_TAG_SLANT_ANGLE) * 10));
       subsetOf[run.font] = subsets_.size();
       subsets_.push_back(std::move(subset));
     }

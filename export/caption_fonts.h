@@ -37,7 +37,7 @@ struct FontSubset {
   std::vector<std::u32string> text;    // per glyph, the characters it shows (may be empty)
   std::int32_t bbox[4] = {};           // font units
   std::int32_t ascent = 0, descent = 0, capHeight = 0;
-  std::int32_t italicAngle = 0;  // degrees
+  std::int32_t italicAngle = 0;  // tenths of a degree, negative when leaning right
 };
 
 class CaptionFonts {

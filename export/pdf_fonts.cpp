@@ -118,7 +118,10 @@ void WriteType0Font(PdfWriter& pdf, std::uint32_t first, const FontSubset& font)
   pdf.WriteLineCR("endobj");
 
   pdf.BeginObject(first + 2);
-  pdf.WriteLineCR("<< /Type /FontDescriptor /FontName " + name + " /Flags 4 /FontBBox [" +
+  // Symbolic: the glyphs are named by number, not by a standard encoding.
+  const int flags = 4 | (font.italicAngle != 0 ? 64 : 0);
+  pdf.WriteLineCR("<< /Type /FontDescriptor /FontName " + name + " /Flags " +
+                  std::to_string(flags) + " /FontBBox [" +
                   units(font.bbox[0]) + " " + units(font.bbox[1]) + " " + units(font.bbox[2]) +
                   " " + units(font.bbox[3]) + "] /ItalicAngle " +
                   std::to_string(font.italicAngle) + " /Ascent " + units(font.ascent) +

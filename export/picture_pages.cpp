@@ -94,7 +94,8 @@ void WritePicturePages(PdfWriter& pdf, const SlideList& slides, const SlideshowS
   pdf.BeginObject(1);
   for (const std::string& line :
        {std::string("<<"), std::string("   /Type /Catalog"), std::string("   /Outlines 2 0 R"),
-        "   /Pages " + Ref(tree), std::string("   /Names 8 0 R")})
+        "   /Pages " + Ref(tree), std::string("   /Names 8 0 R"),
+        std::string("   /Version /1.5")})  // fade transitions came with PDF 1.5
     pdf.WriteLineCR(line);
   if (settings.FullScreen)
     pdf.WriteLineCR("   /PageMode /FullScreen");

@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libgif-dev
   zlib1g-dev libgtest-dev
   # captions on the picture pages: the fonts the desktop picks, shaped and subset
-  libfontconfig-dev libharfbuzz-dev fonts-dejavu-core fonts-wqy-zenhei
+  libfontconfig-dev libfribidi-dev libharfbuzz-dev fonts-dejavu-core fonts-wqy-zenhei
   # test oracles and a display for the GUI's screenshots
   qpdf poppler-utils imagemagick netpbm libjpeg-turbo-progs xvfb xauth
   "$@"

@@ -158,7 +158,13 @@ TEST_F(PicturePagesTest, APageShowsThePictureFittedTopLeftOnTheBackground) {
 
 TEST_F(PicturePagesTest, CaptionsInEveryScriptCanBeFoundAndCopied) {
   const std::vector<std::pair<std::string, std::string>> captions = {
+      {"soft\xC2\xADhyphen", "softhyphen"},  // the hidden hyphen must not claim the space
       {"Harbour at dawn", "Harbour at dawn"},
+      {"q\xCC\x81 test", "q\xCC\x81 test"},
+      {"quiet", "quiet"},  // the accent above stays with that one q
+      {"abc \xD8\xA7\xD9\x84\xD8\xB9\xD8\xB1\xD8\xA8\xD9\x8A\xD8\xA9 def",
+       "\xD8\xA7\xD9\x84\xD8\xB9\xD8\xB1\xD8\xA8\xD9\x8A\xD8\xA9"},
+      {"\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D xyz", "xyz"},
       {"Caf\xC3\xA9 cr\xC3\xA8me \xC3\xA0 No\xC3\xABl", "Caf\xC3\xA9 cr\xC3\xA8me \xC3\xA0 No\xC3\xABl"},
       {"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xD0\xBC\xD0\xB8\xD1\x80",
        "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xD0\xBC\xD0\xB8\xD1\x80"},
