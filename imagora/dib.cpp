@@ -57,6 +57,29 @@ void FreePixels(DibHandle* d) {
 
 }  // namespace
 
+namespace detail {
+
+namespace {
+thread_local bool refusedForSize = false;
+}  // namespace
+
+bool TooManyPixels(std::uint64_t width, std::uint64_t height) {
+  if (width == 0 || height <= kMaxPixels / width)
+    return false;
+  refusedForSize = true;
+  return true;
+}
+
+void ResetTooManyPixels() {
+  refusedForSize = false;
+}
+
+bool RefusedTooManyPixels() {
+  return refusedForSize;
+}
+
+}  // namespace detail
+
 void newdib(DibHandle* out, int width, int height, int bitsPerPixel,
             const BitmapInfo* paletteSource, int paletteCount) {
   std::memset(out, 0, sizeof *out);

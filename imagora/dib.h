@@ -65,6 +65,15 @@ static_assert(sizeof(DibHandle) == 1084);
 // Pictures larger than this many pixels are refused rather than allocated.
 inline constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
 
+namespace detail {
+// True when a picture of this size is to be refused for its size. Decoders ask
+// here, so that OpenDib can tell its caller why a picture was refused.
+bool TooManyPixels(std::uint64_t width, std::uint64_t height);
+// Whether TooManyPixels refused a picture on this thread since the last reset.
+void ResetTooManyPixels();
+bool RefusedTooManyPixels();
+}  // namespace detail
+
 // Bytes per pixel row of a DIB: whole 32-bit words.
 constexpr std::int64_t DibRowBytes(std::int64_t width, int bitsPerPixel) {
   return (width * bitsPerPixel + 31) / 32 * 4;

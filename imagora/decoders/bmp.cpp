@@ -117,7 +117,7 @@ bool ReadLayout(Bytes file, Layout* l) {
   l->topDown = l->height < 0;
   l->height = l->height < 0 ? -l->height : l->height;
   if (l->width <= 0 || l->height == 0 ||
-      std::uint64_t(l->width) * std::uint64_t(l->height) > kMaxPixels ||
+      TooManyPixels(std::uint64_t(l->width), std::uint64_t(l->height)) ||
       !Decodable(kind, l->bits, l->compression))
     return false;
   // A bare DIB has no signature; refuse anything a real one would not say.

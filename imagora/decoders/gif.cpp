@@ -86,7 +86,7 @@ bool DecodeGif(Bytes file, DibHandle* out, ProgressReporter& progress) {
   const GifImageDesc& desc = gif->Image;
   const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
   if (!map || desc.Width <= 0 || desc.Height <= 0 ||
-      std::uint64_t(desc.Width) * std::uint64_t(desc.Height) > kMaxPixels)
+      TooManyPixels(std::uint64_t(desc.Width), std::uint64_t(desc.Height)))
     return false;
 
   const int bits = map->BitsPerPixel <= 1 ? 1 : map->BitsPerPixel <= 4 ? 4 : 8;

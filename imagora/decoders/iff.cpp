@@ -268,7 +268,7 @@ bool DecodeIff(Bytes file, DibHandle* out, ProgressReporter& progress) {
   const Header& h = c.header;
   if (h.width == 0 || h.height == 0 || h.compression > 1 || h.masking > 3)
     return false;
-  if (std::uint64_t(h.width) * std::uint64_t(h.height) > kMaxPixels)
+  if (TooManyPixels(h.width, h.height))
     return false;
 
   const Kind kind = KindOf(c);

@@ -72,7 +72,7 @@ bool Decode(Bytes file, const Request& request, DibHandle* out, ProgressReporter
   jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
   jpeg_read_header(&cinfo, TRUE);
 
-  if (std::uint64_t(cinfo.image_width) * cinfo.image_height > kMaxPixels)
+  if (TooManyPixels(cinfo.image_width, cinfo.image_height))
     OnJpegError(reinterpret_cast<j_common_ptr>(&cinfo));
   if (fullWidth) {
     *fullWidth = int(cinfo.image_width);

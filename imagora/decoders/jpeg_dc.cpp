@@ -326,7 +326,7 @@ bool DcReader::frame(ByteReader& in, bool progressive) {
   width_ = in.u16be();
   const int count = in.u8();
   if (!in.ok() || haveFrame_ || precision != 8 || width_ == 0 || height_ == 0 ||
-      (count != 1 && count != 3) || std::uint64_t(width_) * std::uint64_t(height_) > kMaxPixels)
+      (count != 1 && count != 3) || TooManyPixels(width_, height_))
     return false;
   progressive_ = progressive;
   components_.resize(std::size_t(count));

@@ -61,7 +61,7 @@ bool DecodeInto(PngState& s, Bytes file, ProgressReporter& progress) {
   png_uint_32 width, height;
   int depth, colorType, interlace;
   png_get_IHDR(s.png, s.info, &width, &height, &depth, &colorType, &interlace, nullptr, nullptr);
-  if (std::uint64_t(width) * height > kMaxPixels)
+  if (TooManyPixels(width, height))
     return false;
 
   const bool palette = colorType == PNG_COLOR_TYPE_PALETTE;

@@ -222,7 +222,7 @@ bool DecodeTiff(Bytes file, DibHandle* out, ProgressReporter& progress) {
   TIFFGetFieldDefaulted(tif.get(), TIFFTAG_PLANARCONFIG, &planar);
   TIFFGetFieldDefaulted(tif.get(), TIFFTAG_ORIENTATION, &orientation);
   TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric);
-  if (width == 0 || height == 0 || std::uint64_t(width) * height > kMaxPixels)
+  if (width == 0 || height == 0 || TooManyPixels(width, height))
     return false;
 
   DibBuilder dib;
