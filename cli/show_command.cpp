@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <string_view>
 
 #include "cli/commands.h"
 #include "document/project_file.h"
@@ -10,6 +11,24 @@ namespace {
 
 const char* YesNo(bool on) {
   return on ? "yes" : "no";
+}
+
+// The text with every C0 control character and DEL written as \xHH: a
+// project's text must not move the cursor, recolour or retitle the terminal.
+std::string Printable(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const unsigned char byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      char escaped[5];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out;
 }
 
 // Prints a caption's lines one under the other, each line break (CR LF, CR
@@ -26,7 +45,7 @@ void PrintCaption(const std::string& caption) {
       line += c;
       continue;
     }
-    std::printf("     %s\n", line.c_str());
+    std::printf("     %s\n", Printable(line).c_str());
     line.clear();
     if (c == '\r' && i + 1 < caption.size() && caption[i + 1] == '\n')
       ++i;
@@ -63,7 +82,7 @@ int Show(const Arguments& args) {
 
   unsigned number = 0;
   for (const SlideEntry& entry : document.Slides) {
-    std::printf("\n%3u  %s\n", ++number, entry.FileName.c_str());
+    std::printf("\n%3u  %s\n", ++number, Printable(entry.FileName).c_str());
     PrintCaption(entry.Caption);
   }
   return kSuccess;

@@ -79,6 +79,17 @@ ParsedProject Damaged(std::string what) {
 
 constexpr const char* kEndsEarly = "it ends early";
 
+// The design's words with the system's reason after "the file", before the
+// closing dots: "Can not open the file (No such file or directory)...".
+std::string WithReason(std::string_view words, const std::string& reason) {
+  constexpr std::string_view kDots = "...";
+  if (reason.empty())
+    return std::string(words);
+  if (words.ends_with(kDots))
+    words.remove_suffix(kDots.size());
+  return std::string(words) + " (" + reason + ")" + std::string(kDots);
+}
+
 // Reads one length-prefixed text; on damage returns false with the reason.
 bool ReadText(Reader& in, std::string& text, std::string& damage) {
   std::int32_t length;
@@ -162,6 +173,10 @@ ParsedProject ParseProject(std::string_view bytes) {
                         in.flag(bleeding) && in.flag(s.FullScreen);
   if (!complete)
     return Damaged(kEndsEarly);
+  // The writer ends every file with the settings; more bytes mean the count
+  // or a length is wrong, and the settings just read are not the settings.
+  if (in.remaining() != 0)
+    return Damaged("bytes follow its end");
   s.SetFadeDuration(fade);
   s.SetStopTime(stop);
   s.TextPosX = x;
@@ -181,7 +196,7 @@ bool WriteProjectFile(const SlideDocument& document, const std::string& path, Me
   }
   SafeFileWriter file;
   if (!file.open(path)) {
-    messages.error(kCannotCreateFile);
+    messages.error(WithReason(kCannotCreateFile, file.reason()));
     return false;
   }
   if (!file.write(EncodeProject(document)) || !file.commit()) {
@@ -194,7 +209,7 @@ bool WriteProjectFile(const SlideDocument& document, const std::string& path, Me
 bool OpenFileNow(SlideDocument& document, const std::string& path, Messages& messages) {
   const FileBytes file = ReadWholeFile(path, kMaxProjectFileSize);
   if (!file.ok && !file.tooLarge) {
-    messages.error(kCannotOpenFile);
+    messages.error(WithReason(kCannotOpenFile, file.reason));
     return false;
   }
 

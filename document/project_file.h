@@ -19,6 +19,8 @@ inline constexpr std::size_t kSettingsBlockSize = 35;
 // Project files are small; anything bigger than this is not one of ours.
 inline constexpr std::size_t kMaxProjectFileSize = 256u << 20;
 
+// The two "the file" messages are shown with the system's reason after "the
+// file": "Can not open the file (Permission denied)...".
 inline constexpr const char* kCannotCreateFile = "Can not create the file...";
 inline constexpr const char* kCannotOpenFile = "Can not open the file...";
 inline constexpr const char* kNotValidFile = "This is not an valid Lumaret file...";
@@ -39,9 +41,9 @@ struct ParsedProject {
 // The bytes of a project file for the document.
 std::string EncodeProject(const SlideDocument& document);
 
-// Reads project bytes. A damaged file (it ends early, a length or count that
-// the file cannot hold) is refused whole; nothing beyond the input's size is
-// ever allocated.
+// Reads project bytes. A damaged file (it ends early or goes on after the
+// settings, a length or count that the file cannot hold) is refused whole;
+// nothing beyond the input's size is ever allocated.
 ParsedProject ParseProject(std::string_view bytes);
 
 // Saves the document. Errors are shown through messages; the file named path

@@ -11,6 +11,15 @@ std::string ColorText(Color c) {
   return HtmlColor(c).substr(1);
 }
 
+// XML 1.0 has no way to write these, not even as a reference; one of them
+// would make the whole slideshow text ill-formed.
+bool IsXmlChar(char32_t c) {
+  return c == '\t' || c == '\n' || c == '\r' || (c >= 0x20 && c <= 0xD7FF) ||
+         (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+constexpr const char* kReplacementCharacter = "&#65533;";
+
 }  // namespace
 
 std::string PicCode(std::uint32_t position) {
@@ -45,7 +54,9 @@ std::string CaptionText(const std::string& caption) {
         out += "&gt;";
         break;
       default:
-        if (c < 0x80)
+        if (!IsXmlChar(c))
+          out += kReplacementCharacter;
+        else if (c < 0x80)
           out += char(c);
         else
           out += "&#" + std::to_string(std::uint32_t(c)) + ";";

@@ -21,7 +21,8 @@ std::string TimeText(std::int64_t milliseconds);
 // A caption as SVG text: "&", "<" and ">" as entities and every non-ASCII
 // character as a numeric reference (UTF-8 where the bytes are valid UTF-8,
 // otherwise each byte as Windows-1252). ASCII text stays as it is, line
-// breaks included.
+// breaks included; a character that XML cannot hold (a control character
+// other than TAB, LF and CR, U+FFFE, U+FFFF) becomes U+FFFD.
 std::string CaptionText(const std::string& caption);
 
 // The document's text, every line ending in CR LF.

@@ -12,7 +12,7 @@ packages=(
   # captions on the picture pages: the fonts the desktop picks, shaped and subset
   libfontconfig-dev libfribidi-dev libharfbuzz-dev fonts-dejavu-core fonts-wqy-zenhei
   # test oracles and a display for the GUI's screenshots
-  qpdf poppler-utils imagemagick netpbm libjpeg-turbo-progs xvfb xauth
+  qpdf poppler-utils imagemagick netpbm libjpeg-turbo-progs libxml2-utils xvfb xauth
   "$@"
 )
 

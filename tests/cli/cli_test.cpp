@@ -130,6 +130,20 @@ TEST_F(CliTest, ShowPrintsEachCaptionLineOnItsOwnLine) {
       << shown.out;
 }
 
+TEST_F(CliTest, ShowEscapesControlCharactersThatWouldDriveTheTerminal) {
+  SlideDocument doc;
+  doc.AddPictures({"/p/\x1B[2Jx.jpg"}, false);
+  doc.Slides.Select(0).Caption = "\x1B]0;title\x07\tred\x1B[31m\x7F\r\nnext";
+  testing::WriteBytes(dir / "c.lmt", EncodeProject(doc));
+  const CliRun shown = Cli({"show", dir / "c.lmt"});
+  ASSERT_EQ(shown.status, 0);
+  EXPECT_NE(shown.out.find("  1  /p/\\x1B[2Jx.jpg\n"
+                           "     \\x1B]0;title\\x07\\x09red\\x1B[31m\\x7F\n"
+                           "     next\n"),
+            std::string::npos)
+      << shown.out;
+}
+
 struct FailureCase {
   const char* name;
   std::vector<std::string> args;  // "@" stands for the test's folder
@@ -147,6 +161,7 @@ TEST_P(CliFailure, PrintsOneLineAndLeavesNoOutput) {
   Picture("a.jpg");
   testing::WriteBytes(dir / "bad.lmt", "this is no project");
   testing::WriteBytes(dir / "cut.lmt", std::string("\xAD\xCD\0\0\1\0\0\0", 8));
+  testing::WriteBytes(dir / "long.lmt", EncodeProject(SlideDocument()) + '\0');
   std::vector<std::string> args;
   for (std::string a : GetParam().args) {
     if (a.rfind("@", 0) == 0)
@@ -173,7 +188,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"UnwritableTarget",
                     {"make", "@missing/out.lmt", "@a.jpg"},
                     1,
-                    "out.lmt: Can not create the file..."},
+                    "out.lmt: Can not create the file (No such file or directory)..."},
         FailureCase{"FadeOutOfRange",
                     {"make", "@out.lmt", "--fade", "0", "@a.jpg"},
                     2,
@@ -193,7 +208,10 @@ INSTANTIATE_TEST_SUITE_P(
                     {"export", "@a.lmt", "--fast", "@out.pdf"},
                     2,
                     "unknown option --fast"},
-        FailureCase{"ShowMissing", {"show", "@none.lmt"}, 1, "none.lmt: Can not open the file..."},
+        FailureCase{"ShowMissing",
+                    {"show", "@none.lmt"},
+                    1,
+                    "none.lmt: Can not open the file (No such file or directory)..."},
         FailureCase{"ShowNotAProject",
                     {"show", "@bad.lmt"},
                     1,
@@ -202,6 +220,10 @@ INSTANTIATE_TEST_SUITE_P(
                     {"show", "@cut.lmt"},
                     1,
                     "cut.lmt: This Lumaret file is damaged (it ends early)"},
+        FailureCase{"ShowBytesAfterTheEnd",
+                    {"show", "@long.lmt"},
+                    1,
+                    "long.lmt: This Lumaret file is damaged (bytes follow its end)"},
         FailureCase{"UnknownCommand", {"play"}, 2, "unknown command 'play'"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -184,10 +184,13 @@ TEST_F(ProjectFileTest, AFileThatCannotBeOpenedLeavesTheDocumentAlone) {
   loaded.AddPictures({"/keep.jpg"}, false);
   loaded.Settings.FontSize = 7;
   loaded.CurrentPicture = 1;
-  for (const std::string& path : {dir / "missing.lmt", dir.path().string()}) {
+  const std::pair<std::string, std::string> cases[] = {
+      {dir / "missing.lmt", "Can not open the file (No such file or directory)..."},
+      {dir.path().string(), "Can not open the file (Is a directory)..."}};
+  for (const auto& [path, message] : cases) {
     messages.shown.clear();
     EXPECT_FALSE(OpenFileNow(loaded, path, messages));
-    EXPECT_EQ(messages.errors(), std::vector<std::string>{"Can not open the file..."});
+    EXPECT_EQ(messages.errors(), std::vector<std::string>{message});
     ASSERT_EQ(loaded.Slides.Count(), 1u);
     EXPECT_EQ(loaded.Settings.FontSize, 7);
   }
@@ -211,10 +214,13 @@ TEST_F(ProjectFileTest, AWrongMagicNumberEmptiesTheListButKeepsTheSettings) {
 TEST_F(ProjectFileTest, SavingWhereNoFileCanBeCreatedSaysSo) {
   SlideDocument doc;
   std::filesystem::create_directory(dir / "folder");
-  for (const std::string& path : {dir / "missing/show.lmt", dir / "folder"}) {
+  const std::pair<std::string, std::string> cases[] = {
+      {dir / "missing/show.lmt", "Can not create the file (No such file or directory)..."},
+      {dir / "folder", "Can not create the file (Is a directory)..."}};
+  for (const auto& [path, message] : cases) {
     messages.shown.clear();
     EXPECT_FALSE(WriteProjectFile(doc, path, messages));
-    EXPECT_EQ(messages.errors(), std::vector<std::string>{"Can not create the file..."});
+    EXPECT_EQ(messages.errors(), std::vector<std::string>{message});
   }
   EXPECT_EQ(dir.Files(), std::vector<std::string>{"folder"});
 }

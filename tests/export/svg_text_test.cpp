@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <vector>
+
+#include "tests/imagora/picture_oracle.h"
+#include "tests/support/temp_dir.h"
 
 namespace lumaret {
 namespace {
@@ -202,7 +206,45 @@ INSTANTIATE_TEST_SUITE_P(
                       CaptionCase{"Caf\xE9 \x80 \x9D", "Caf&#233; &#8364; &#157;"},  // Windows-1252
                       CaptionCase{"mixed \xC3\xA9 and \xE9", "mixed &#233; and &#233;"},
                       CaptionCase{"cut \xE2\x82", "cut &#226;&#8218;"},  // broken UTF-8
+                      CaptionCase{"bell\x07 \x1B[2J", "bell&#65533; &#65533;[2J"},
+                      CaptionCase{"\xEF\xBF\xBE\xEF\xBF\xBF", "&#65533;&#65533;"},
+                      CaptionCase{"\x7F \xC2\x85", "\x7F &#133;"},  // DEL and C1: XML allows them
                       CaptionCase{"", ""}));
+
+// Characters that XML 1.0 cannot hold in any form.
+std::vector<char32_t> NotXmlChars() {
+  std::vector<char32_t> chars;
+  for (char32_t c = 0; c < 0x20; ++c)
+    if (c != '\t' && c != '\n' && c != '\r')
+      chars.push_back(c);
+  chars.push_back(0xFFFE);
+  chars.push_back(0xFFFF);
+  return chars;
+}
+
+std::string Utf8(char32_t c) {
+  if (c < 0x80)
+    return std::string(1, char(c));
+  return {char(0xE0 | c >> 12), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
+}
+
+class CaptionWithAControlCharacter : public ::testing::TestWithParam<char32_t> {};
+
+TEST_P(CaptionWithAControlCharacter, GivesWellFormedXml) {
+  SlideDocument doc;
+  doc.AddPictures({"/a.jpg"}, false);
+  doc.Slides.Select(0).Caption = "before " + Utf8(GetParam()) + " after";
+  testing::TempDir dir;
+  testing::WriteBytes(dir / "show.svg", BuildSvgText(doc.Slides, doc.Settings));
+  EXPECT_EQ(imagora::testing::Shell("xmllint --noout --nonet '" + dir / "show.svg" + "'"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CaptionWithAControlCharacter, ::testing::ValuesIn(NotXmlChars()),
+                         [](const auto& info) {
+                           char name[8];
+                           std::snprintf(name, sizeof name, "U%04X", unsigned(info.param));
+                           return std::string(name);
+                         });
 
 }  // namespace
 }  // namespace lumaret
