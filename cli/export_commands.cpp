@@ -52,7 +52,14 @@ int Export(const Arguments& args) {
   ExportOptions options;
   options.PicturePages = !split->flags.contains("--svg-only");
   ConsoleMessages messages("lumaret-cli: " + files[1] + ": ");
-  return ExportPdf(document, files[1], messages, nullptr, nullptr, options) ? kSuccess : kFailure;
+  std::vector<RefusedPicture> refused;
+  if (!ExportPdf(document, files[1], messages, nullptr, nullptr, options, &refused))
+    return kFailure;
+  // The file is written; each picture that did not make it gets a line of its own.
+  for (const RefusedPicture& picture : refused)
+    messages.warning(picture.FileName + ": " + picture.Reason +
+                     "; a black picture stands in for it");
+  return kSuccess;
 }
 
 int Svg(const Arguments& args) {

@@ -7,9 +7,22 @@
 
 namespace lumaret {
 
+std::string RefusedPicturesWarning(const std::vector<RefusedPicture>& refused,
+                                   std::size_t listed) {
+  std::string text = refused.size() == 1
+                         ? "One picture could not be used; a black picture stands in for it:\n"
+                         : std::to_string(refused.size()) +
+                               " pictures could not be used; a black picture stands in for each:\n";
+  for (std::size_t k = 0; k < refused.size() && k < listed; ++k)
+    text += "\n" + refused[k].FileName + ": " + refused[k].Reason;
+  if (refused.size() > listed)
+    text += "\nand " + std::to_string(refused.size() - listed) + " more";
+  return text;
+}
+
 bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messages& messages,
                ProgressSink* progress, Shell* opener, const ExportOptions& options,
-               const std::string& tempFolder) {
+               std::vector<RefusedPicture>* refused) {
   const std::uint32_t count = document.Slides.Count();
   if (count > kMaxPictures) {
     messages.error("A slideshow can hold at most " + std::to_string(kMaxPictures) +
@@ -19,8 +32,8 @@ bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messa
 
   SafeFileWriter file;
   if (!file.open(fileName)) {
-    messages.error("The file " + fileName +
-                   " can not be created. Close the file in Acrobat Reader if it is opened there.");
+    messages.error("The file " + fileName + " (" + file.reason() +
+                   ") can not be created. Close the file in Acrobat Reader if it is opened there.");
     return false;
   }
   const auto failed = [&](const std::string& reason) {
@@ -37,23 +50,30 @@ bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messa
     return failed("out of memory");
 
   std::vector<PictureSize> sizes;
+  std::vector<RefusedPicture> placeholders;
   const bool made = ForEachPictureJpeg(
-      document.Slides, progress, tempFolder,
-      [&](std::uint32_t position, const PictureJpeg& jpeg) {
+      document.Slides, progress, [&](std::uint32_t position, const PictureJpeg& jpeg) {
         pdf.WriteImageObject(position, jpeg.Width, jpeg.Height, jpeg.Bytes);
         sizes.push_back({jpeg.Width, jpeg.Height});
+        if (!jpeg.Refused.empty())
+          placeholders.push_back(
+              {position, document.Slides.begin()[position - 1].FileName, jpeg.Refused});
         return file.reason().empty();  // a full disk need not wait for the last picture
       });
   if (!file.reason().empty())
     return failed(file.reason());
   if (!made)
-    return failed("no picture could be written to the temporary folder " + tempFolder);
+    return failed("out of memory");
   pdf.WriteTrailer();
   if (options.PicturePages)
     WritePicturePages(pdf, document.Slides, settings, sizes);
   if (!file.commit())
     return failed(file.reason());
 
+  if (refused)
+    *refused = std::move(placeholders);
+  else if (!placeholders.empty())
+    messages.warning(RefusedPicturesWarning(placeholders));
   if (settings.ShowPdfAfterCreation && opener)
     opener->openDocument(ShortPathOf(fileName));
   return true;

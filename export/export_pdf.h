@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "document/slide_document.h"
 #include "platform/messages.h"
@@ -15,11 +17,26 @@ struct ExportOptions {
   bool PicturePages = true;
 };
 
+// A picture of the show that a black placeholder stands in for.
+struct RefusedPicture {
+  std::uint32_t Position = 0;  // 1-based
+  std::string FileName;
+  std::string Reason;  // "missing", "damaged", ...
+};
+
 // Writes the show as a PDF. Errors are shown through messages; the file named
-// fileName is replaced only by a complete file. When the settings ask for it
-// and an opener is given, the finished file is handed to it.
+// fileName is replaced only by a complete file. Pictures that could not be
+// used are exported as black placeholders and, once the file is written,
+// listed in refused when it is given, otherwise in one warning through
+// messages. When the settings ask for it and an opener is given, the finished
+// file is handed to it.
 bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messages& messages,
                ProgressSink* progress, Shell* opener, const ExportOptions& options = {},
-               const std::string& tempFolder = TempFolder());
+               std::vector<RefusedPicture>* refused = nullptr);
+
+// The warning for the window: the first pictures with their reasons, then how
+// many more there are.
+std::string RefusedPicturesWarning(const std::vector<RefusedPicture>& refused,
+                                   std::size_t listed = 10);
 
 }  // namespace lumaret

@@ -7,46 +7,39 @@
 
 #include "export/convert_to_24bit.h"
 #include "imagora/imagora.h"
-#include "platform/read_file.h"
 
 namespace lumaret {
 
 namespace {
 
-// Encodes a 24-bit picture through a fresh temporary file; false on failure.
-bool Encode(const imagora::DibHandle& picture, const std::string& tempFolder, PictureJpeg& jpeg) {
-  const std::string temp = TempFileName(tempFolder, "tempim", ".jpg");
-  if (temp.empty())
+// Encodes a 24-bit picture; false when libjpeg refuses it.
+bool Encode(const imagora::DibHandle& picture, PictureJpeg& jpeg) {
+  if (!imagora::EncodeJpeg(&picture, jpeg.Bytes))
     return false;
-  bool ok = imagora::SaveDib(&picture, temp.c_str(), imagora::kFormatJpeg, 0) == 1;
-  if (ok) {
-    FileBytes file = ReadWholeFile(temp, std::size_t{1} << 31);
-    ok = file.ok;
-    jpeg.Bytes = std::move(file.bytes);
-    jpeg.Width = picture.Info->bmiHeader.biWidth;
-    jpeg.Height = picture.Info->bmiHeader.biHeight;
-  }
-  ::unlink(temp.c_str());
-  return ok;
+  jpeg.Width = picture.Info->bmiHeader.biWidth;
+  jpeg.Height = picture.Info->bmiHeader.biHeight;
+  return true;
 }
 
 // MakePictureJpeg with the image library already at kExportJpegQuality.
-bool MakeJpeg(const std::string& fileName, const std::string& tempFolder, ProgressSink* progress,
-              PictureJpeg& jpeg) {
-  // A JPEG is re-encoded a row at a time into the very same bytes: neither the
-  // decoded picture nor a temporary file is needed.
+bool MakeJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& jpeg) {
+  // A JPEG is re-encoded a row at a time into the very same bytes, without
+  // holding the decoded picture.
   if (imagora::RecodeJpeg(fileName.c_str(), jpeg.Bytes, &jpeg.Width, &jpeg.Height, progress))
     return true;
   imagora::DibHandle picture;
-  imagora::OpenDib(&picture, fileName.c_str(), -1, progress);
+  imagora::Refusal why = imagora::Refusal::None;
+  imagora::OpenDib(&picture, fileName.c_str(), -1, progress, &why);
   bool placeholder = picture.Bits == nullptr;
+  if (placeholder)
+    jpeg.Refused = imagora::RefusalText(why);
   for (;;) {
     if (placeholder)
       imagora::newdib(&picture, kPlaceholderWidth, kPlaceholderHeight, 24, nullptr, 0);
     if (!picture.Bits)
       return false;
     ConvertTo24Bit(picture);
-    const bool encoded = Encode(picture, tempFolder, jpeg);
+    const bool encoded = Encode(picture, jpeg);
     imagora::deldib(&picture);
     if (encoded)
       return true;
@@ -55,6 +48,7 @@ bool MakeJpeg(const std::string& fileName, const std::string& tempFolder, Progre
     // Keep the object numbering whole: the placeholder takes the place of a
     // picture that could not be encoded.
     placeholder = true;
+    jpeg.Refused = "wider or higher than the 65500 pixels a JPEG can hold";
   }
 }
 
@@ -81,14 +75,13 @@ std::string ShortPathOf(const std::string& path) {
   return path;
 }
 
-bool MakePictureJpeg(const std::string& fileName, const std::string& tempFolder,
-                     ProgressSink* progress, PictureJpeg& jpeg) {
+bool MakePictureJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& jpeg) {
   imagora::SetJPEGQual(kExportJpegQuality);
-  return MakeJpeg(fileName, tempFolder, progress, jpeg);
+  return MakeJpeg(fileName, progress, jpeg);
 }
 
 bool ForEachPictureJpeg(
-    const SlideList& slides, ProgressSink* progress, const std::string& tempFolder,
+    const SlideList& slides, ProgressSink* progress,
     const std::function<bool(std::uint32_t position, const PictureJpeg& jpeg)>& take) {
   // The quality is one setting of the whole image library: set once before the
   // first picture, so that pictures made side by side never write it.
@@ -97,7 +90,7 @@ bool ForEachPictureJpeg(
   for (const SlideEntry& entry : slides) {
     ++position;
     PictureJpeg jpeg;
-    if (!MakeJpeg(entry.FileName, tempFolder, progress, jpeg) || !take(position, jpeg))
+    if (!MakeJpeg(entry.FileName, progress, jpeg) || !take(position, jpeg))
       return false;
   }
   return true;

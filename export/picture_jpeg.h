@@ -1,6 +1,7 @@
 // Each picture of a show as the JPEG that the PDF embeds: decoded at full
 // size, a black 320 x 200 picture in place of one that cannot be read,
-// expanded to 24 bits and encoded at quality 90 through a temporary file.
+// expanded to 24 bits and encoded at quality 90, all in memory: no temporary
+// file that a full disk could fail or another user could swap.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,9 @@ struct PictureJpeg {
   int Width = 0;
   int Height = 0;
   std::string Bytes;
+  // Why the placeholder stands in for the picture ("missing", "damaged", ...);
+  // empty when the picture itself is there.
+  std::string Refused;
 };
 
 // Creates folder/prefix<n>extension for the lowest n whose name is free,
@@ -32,17 +36,16 @@ std::string TempFileName(const std::string& folder, std::string_view prefix,
 // The form of a path handed to the document opener; the path itself here.
 std::string ShortPathOf(const std::string& path);
 
-// The JPEG of the picture file at kExportJpegQuality; JPEG files are re-encoded without a
-// temporary file. A picture whose JPEG cannot be made is replaced by the placeholder's; false
-// only when not even that could be made.
-bool MakePictureJpeg(const std::string& fileName, const std::string& tempFolder,
-                     ProgressSink* progress, PictureJpeg& jpeg);
+// The JPEG of the picture file at kExportJpegQuality. A picture whose JPEG
+// cannot be made is replaced by the placeholder's; false only when not even
+// that could be made (out of memory).
+bool MakePictureJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& jpeg);
 
 // Hands take the JPEG of each picture of the show in order, position 1 first, as
 // MakePictureJpeg makes it. Stops at once and gives false when a JPEG could not be made or
 // take returns false.
 bool ForEachPictureJpeg(
-    const SlideList& slides, ProgressSink* progress, const std::string& tempFolder,
+    const SlideList& slides, ProgressSink* progress,
     const std::function<bool(std::uint32_t position, const PictureJpeg& jpeg)>& take);
 
 }  // namespace lumaret

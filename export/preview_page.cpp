@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "export/export_pdf.h"
 #include "export/pdf_writer.h"
 #include "export/picture_jpeg.h"
 #include "export/svg_text.h"
@@ -36,7 +37,7 @@ std::string Base64(std::string_view bytes) {
 }
 
 std::optional<std::string> BuildPreviewPage(const SlideDocument& document, Messages& messages,
-                                            ProgressSink* progress, const std::string& tempFolder) {
+                                            ProgressSink* progress) {
   // Picture names have four digits, here as in the PDF.
   if (document.Slides.Count() > kMaxPictures) {
     messages.error("a slideshow can hold at most " + std::to_string(kMaxPictures) + " pictures");
@@ -48,8 +49,11 @@ std::optional<std::string> BuildPreviewPage(const SlideDocument& document, Messa
   // caption says; and the search never rereads the pictures already inlined.
   std::string svg = BuildSvgText(document.Slides, document.Settings);
   std::size_t from = 0;
+  std::vector<RefusedPicture> refused;
   const bool inlined = ForEachPictureJpeg(
-      document.Slides, progress, tempFolder, [&](std::uint32_t position, const PictureJpeg& jpeg) {
+      document.Slides, progress, [&](std::uint32_t position, const PictureJpeg& jpeg) {
+        if (!jpeg.Refused.empty())
+          refused.push_back({position, document.Slides.begin()[position - 1].FileName, jpeg.Refused});
         const std::string reference = "xlink:href=\"" + PictureResourceName(position) + "\"";
         const std::size_t image = svg.find("<image ", from);
         const std::size_t at = image == std::string::npos ? image : svg.find(reference, image);
@@ -62,9 +66,11 @@ std::optional<std::string> BuildPreviewPage(const SlideDocument& document, Messa
         return true;
       });
   if (!inlined) {
-    messages.error("no picture could be written to the temporary folder " + tempFolder);
+    messages.error("out of memory");
     return std::nullopt;
   }
+  if (!refused.empty())
+    messages.warning(RefusedPicturesWarning(refused, refused.size()));
 
   // The page parses the slideshow text as the SVG document it is and shows
   // it inline, where a script can reach its clock: a click starts the show

@@ -10,7 +10,6 @@
 #include "document/slide_document.h"
 #include "platform/messages.h"
 #include "platform/progress.h"
-#include "platform/shell.h"
 
 namespace lumaret {
 
@@ -19,8 +18,9 @@ std::string Base64(std::string_view bytes);
 
 // The page's text; nullopt after an error through messages when the show has
 // more than kMaxPictures pictures or a picture's JPEG could not be made.
+// Pictures that could not be used are black, as in the PDF, and named in one
+// warning through messages.
 std::optional<std::string> BuildPreviewPage(const SlideDocument& document, Messages& messages,
-                                            ProgressSink* progress = nullptr,
-                                            const std::string& tempFolder = TempFolder());
+                                            ProgressSink* progress = nullptr);
 
 }  // namespace lumaret

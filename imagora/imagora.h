@@ -11,17 +11,26 @@
 
 namespace imagora {
 
+// Why a file gave no picture.
+enum class Refusal { None, Missing, NotReadable, NotAPicture, Damaged, TooLarge };
+
+// The reason in words for the user: "missing", "not readable", "not a
+// picture", "damaged", "larger than 2^28 pixels"; empty for None.
+const char* RefusalText(Refusal why);
+
 // Decodes the file into out, choosing the decoder by the file's content.
-// On failure out has a null Bits pointer. Decoding progress goes to owner (may
-// be null) as percentages. mode is -1 for thumbnails and the export, 0 for the
-// viewer; both decode at full size.
-void OpenDib(DibHandle* out, const char* fileName, int mode, lumaret::ProgressSink* owner);
+// On failure out has a null Bits pointer and why, when given, says why.
+// Decoding progress goes to owner (may be null) as percentages. mode is -1
+// for thumbnails and the export, 0 for the viewer; both decode at full size.
+void OpenDib(DibHandle* out, const char* fileName, int mode, lumaret::ProgressSink* owner,
+             Refusal* why = nullptr);
 
 // Like OpenDib, but may deliver the picture reduced (JPEG files are decoded at
 // the smallest scale that still covers boxWidth x boxHeight); fullWidth and
 // fullHeight receive the picture's size before the reduction.
 void OpenDibReduced(DibHandle* out, const char* fileName, int boxWidth, int boxHeight,
-                    lumaret::ProgressSink* owner, int* fullWidth, int* fullHeight);
+                    lumaret::ProgressSink* owner, int* fullWidth, int* fullHeight,
+                    Refusal* why = nullptr);
 
 // Pixel access; y counts rows in memory order (row 0 is the bottom row).
 // getpixel gives the palette index of indexed pictures and 0x00BBGGRR of 24-bit
@@ -42,6 +51,10 @@ inline constexpr int kFormatJpeg = 7;
 // Saves a 24-bit picture; format kFormatJpeg writes a baseline JPEG. Returns 1
 // only when the whole file was written, else 0.
 int SaveDib(const DibHandle* picture, const char* fileName, int format, int option);
+
+// The JPEG that SaveDib would write, in memory. False for a picture that is
+// not 24-bit or that libjpeg refuses (wider or higher than 65500 pixels).
+bool EncodeJpeg(const DibHandle* picture, std::string& jpeg);
 
 // Re-encodes a JPEG file at the quality of SetJPEGQual a row at a time,
 // without holding the decoded picture: the very bytes that OpenDib followed by

@@ -26,6 +26,13 @@ constexpr Format kFormats[] = {
     {IsBmp, DecodeBmp},   {IsIff, DecodeIff}, {IsPcx, DecodePcx}, {IsTga, DecodeTga},
 };
 
+bool IsPicture(Bytes file) {
+  for (const Format& format : kFormats)
+    if (format.is(file))
+      return true;
+  return false;
+}
+
 bool Decode(Bytes file, DibHandle* out, ProgressReporter& progress) {
   for (const Format& format : kFormats)
     if (format.is(file))
@@ -35,32 +42,64 @@ bool Decode(Bytes file, DibHandle* out, ProgressReporter& progress) {
 
 }  // namespace
 
+const char* RefusalText(Refusal why) {
+  switch (why) {
+    case Refusal::None:
+      return "";
+    case Refusal::Missing:
+      return "missing";
+    case Refusal::NotReadable:
+      return "not readable";
+    case Refusal::NotAPicture:
+      return "not a picture";
+    case Refusal::Damaged:
+      return "damaged";
+    case Refusal::TooLarge:
+      return "larger than 2^28 pixels";
+  }
+  return "";
+}
+
 // Reads the file and runs decode on its bytes, reporting 0 and 100 around it
-// whatever happens; out has no picture unless decode succeeded.
+// whatever happens; out has no picture unless decode succeeded, and then why
+// says what stood in the way.
 template <typename Decode>
-void DecodeFile(DibHandle* out, const char* fileName, lumaret::ProgressSink* owner, Decode decode) {
+void DecodeFile(DibHandle* out, const char* fileName, lumaret::ProgressSink* owner,
+                Refusal* why, Decode decode) {
   std::memset(out, 0, sizeof *out);
   ProgressReporter progress(owner);
   progress.report(0);
+  Refusal refusal = Refusal::None;
   const lumaret::FileBytes file = lumaret::ReadWholeFile(fileName, kMaxFileSize);
-  if (file.ok) {
+  if (!file.ok) {
+    refusal = file.missing ? Refusal::Missing : Refusal::NotReadable;
+  } else {
     const Bytes bytes(reinterpret_cast<const std::uint8_t*>(file.bytes.data()), file.bytes.size());
-    if (!decode(bytes, progress))
+    ResetTooManyPixels();
+    if (!decode(bytes, progress)) {
       std::memset(out, 0, sizeof *out);
+      refusal = !IsPicture(bytes)         ? Refusal::NotAPicture
+                : RefusedTooManyPixels() ? Refusal::TooLarge
+                                         : Refusal::Damaged;
+    }
   }
+  if (why)
+    *why = refusal;
   progress.report(100);
 }
 
-void OpenDib(DibHandle* out, const char* fileName, int /*mode*/, lumaret::ProgressSink* owner) {
-  DecodeFile(out, fileName, owner, [out](Bytes bytes, ProgressReporter& progress) {
+void OpenDib(DibHandle* out, const char* fileName, int /*mode*/, lumaret::ProgressSink* owner,
+             Refusal* why) {
+  DecodeFile(out, fileName, owner, why, [out](Bytes bytes, ProgressReporter& progress) {
     return Decode(bytes, out, progress);
   });
 }
 
 void OpenDibReduced(DibHandle* out, const char* fileName, int boxWidth, int boxHeight,
-                    lumaret::ProgressSink* owner, int* fullWidth, int* fullHeight) {
+                    lumaret::ProgressSink* owner, int* fullWidth, int* fullHeight,
+                    Refusal* why) {
   *fullWidth = *fullHeight = 0;
-  DecodeFile(out, fileName, owner, [&](Bytes bytes, ProgressReporter& progress) {
+  DecodeFile(out, fileName, owner, why, [&](Bytes bytes, ProgressReporter& progress) {
     if (IsJpeg(bytes))
       return DecodeExifThumbnail(bytes, boxWidth, boxHeight, out, fullWidth, fullHeight) ||
              DecodeJpegDc(bytes, boxWidth, boxHeight, out, progress, fullWidth, fullHeight) ||

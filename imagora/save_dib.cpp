@@ -68,6 +68,18 @@ int detail::JpegQuality() {
   return jpegQuality;
 }
 
+bool EncodeJpeg(const DibHandle* picture, std::string& jpeg) {
+  if (!picture || !picture->Bits || picture->Info->bmiHeader.biBitCount != 24)
+    return false;
+  unsigned long size = 0;
+  unsigned char* bytes = Encode(picture, &size);
+  if (!bytes)
+    return false;
+  jpeg.assign(reinterpret_cast<const char*>(bytes), size);
+  std::free(bytes);
+  return true;
+}
+
 int SaveDib(const DibHandle* picture, const char* fileName, int format, int /*option*/) {
   if (format != kFormatJpeg || !picture || !picture->Bits ||
       picture->Info->bmiHeader.biBitCount != 24)

@@ -20,6 +20,19 @@ void ConsoleMessages::error(const std::string& text, const std::string& /*title*
   std::fflush(out_);
 }
 
+void ConsoleMessages::warning(const std::string& text, const std::string& /*title*/) {
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos)
+      end = text.size();
+    if (end > start)
+      std::fprintf(out_, "%swarning: %s\n", prefix_.c_str(), text.substr(start, end - start).c_str());
+    start = end + 1;
+  }
+  std::fflush(out_);
+}
+
 bool ConsoleMessages::confirm(const std::string& title, const std::string& text) {
   std::fprintf(out_, "%s%s: %s [%s]\n", prefix_.c_str(), title.c_str(), OneLine(text).c_str(),
                answer_ ? "OK" : "Cancel");

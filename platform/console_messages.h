@@ -15,6 +15,8 @@ class ConsoleMessages : public Messages {
       : prefix_(std::move(prefix)), answer_(answer), out_(out) {}
 
   void error(const std::string& text, const std::string& title = {}) override;
+  // Each line of the text on a line of its own, "warning: " before it.
+  void warning(const std::string& text, const std::string& title = {}) override;
   bool confirm(const std::string& title, const std::string& text) override;
 
   void setPrefix(std::string prefix) { prefix_ = std::move(prefix); }

@@ -15,6 +15,10 @@ class Messages {
   // default title.
   virtual void error(const std::string& text, const std::string& title = {}) = 0;
 
+  // A warning box with an OK button: the work is done, but not all of it as
+  // asked. The text may hold several lines.
+  virtual void warning(const std::string& text, const std::string& title = {}) = 0;
+
   // A question with OK and Cancel; true when the user answered OK.
   virtual bool confirm(const std::string& title, const std::string& text) = 0;
 

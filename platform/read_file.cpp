@@ -12,15 +12,21 @@ namespace lumaret {
 
 FileBytes ReadWholeFile(const std::string& path, std::size_t maxBytes) {
   FileBytes result;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking, so that opening a pipe nobody writes to returns at once.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
+    result.missing = errno == ENOENT || errno == ENOTDIR;
     result.reason = std::strerror(errno);
     return result;
   }
   struct stat st {};
-  std::size_t expected = 64 * 1024;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
-    expected = std::size_t(std::max<off_t>(st.st_size, 0)) + 1;  // +1 sees growth and EOF
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    result.reason = S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "not a regular file";
+    ::close(fd);
+    return result;
+  }
+  // +1 sees growth and the end of the file.
+  const std::size_t expected = std::size_t(std::max<off_t>(st.st_size, 0)) + 1;
   result.bytes.resize(std::min(expected, maxBytes + 1));
 
   std::size_t filled = 0;

@@ -6,6 +6,10 @@ void RecordingMessages::error(const std::string& text, const std::string& title)
   shown.push_back({Kind::Error, title, text});
 }
 
+void RecordingMessages::warning(const std::string& text, const std::string& title) {
+  shown.push_back({Kind::Warning, title, text});
+}
+
 bool RecordingMessages::confirm(const std::string& title, const std::string& text) {
   shown.push_back({Kind::Question, title, text});
   if (answers.empty())
@@ -15,12 +19,25 @@ bool RecordingMessages::confirm(const std::string& title, const std::string& tex
   return answer;
 }
 
-std::vector<std::string> RecordingMessages::errors() const {
+namespace {
+
+std::vector<std::string> TextsOf(const std::vector<RecordingMessages::Shown>& shown,
+                                 RecordingMessages::Kind kind) {
   std::vector<std::string> texts;
-  for (const Shown& s : shown)
-    if (s.kind == Kind::Error)
+  for (const RecordingMessages::Shown& s : shown)
+    if (s.kind == kind)
       texts.push_back(s.text);
   return texts;
+}
+
+}  // namespace
+
+std::vector<std::string> RecordingMessages::errors() const {
+  return TextsOf(shown, Kind::Error);
+}
+
+std::vector<std::string> RecordingMessages::warnings() const {
+  return TextsOf(shown, Kind::Warning);
 }
 
 }  // namespace lumaret

@@ -12,7 +12,7 @@ namespace lumaret {
 // queue (then with the default answer), so no test blocks on a dialog.
 class RecordingMessages : public Messages {
  public:
-  enum class Kind { Error, Question };
+  enum class Kind { Error, Warning, Question };
   struct Shown {
     Kind kind;
     std::string title;
@@ -20,6 +20,7 @@ class RecordingMessages : public Messages {
   };
 
   void error(const std::string& text, const std::string& title = {}) override;
+  void warning(const std::string& text, const std::string& title = {}) override;
   bool confirm(const std::string& title, const std::string& text) override;
 
   std::vector<Shown> shown;
@@ -27,6 +28,7 @@ class RecordingMessages : public Messages {
   bool defaultAnswer = true;
 
   std::vector<std::string> errors() const;
+  std::vector<std::string> warnings() const;
 };
 
 }  // namespace lumaret

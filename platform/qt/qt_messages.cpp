@@ -20,13 +20,21 @@ bool Ask(QMessageBox::Icon icon, const std::string& title, const std::string& te
   return box.exec() == QMessageBox::Ok;
 }
 
-}  // namespace
-
-void QtMessages::error(const std::string& text, const std::string& title) {
-  QMessageBox box(QMessageBox::Critical, TitleOrDefault(title),
+void Tell(QMessageBox::Icon icon, const std::string& text, const std::string& title) {
+  QMessageBox box(icon, TitleOrDefault(title),
                   QString::fromLocal8Bit(text.data(), qsizetype(text.size())), QMessageBox::Ok,
                   QApplication::activeWindow());
   box.exec();
+}
+
+}  // namespace
+
+void QtMessages::error(const std::string& text, const std::string& title) {
+  Tell(QMessageBox::Critical, text, title);
+}
+
+void QtMessages::warning(const std::string& text, const std::string& title) {
+  Tell(QMessageBox::Warning, text, title);
 }
 
 bool QtMessages::confirm(const std::string& title, const std::string& text) {

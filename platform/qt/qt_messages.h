@@ -8,6 +8,7 @@ namespace lumaret {
 class QtMessages : public Messages {
  public:
   void error(const std::string& text, const std::string& title = {}) override;
+  void warning(const std::string& text, const std::string& title = {}) override;
   bool confirm(const std::string& title, const std::string& text) override;
   bool confirmNotice(const std::string& title, const std::string& text) override;
 };

@@ -31,13 +31,14 @@ class ExportTest : public ::testing::Test {
     doc.Settings.FullScreen = fullScreen;
     const std::string path = dir / "show.pdf";
     // The slideshow's own file; the pages after it have tests of their own.
-    EXPECT_TRUE(ExportPdf(doc, path, messages, nullptr, &shell, {.PicturePages = false},
-                          temp.path().string()))
+    EXPECT_TRUE(ExportPdf(doc, path, messages, nullptr, &shell, {.PicturePages = false}))
         << ::testing::PrintToString(messages.errors());
     EXPECT_EQ(oracle::Shell("qpdf --check '" + path + "' > /dev/null"), 0);
-    EXPECT_TRUE(temp.Files().empty()) << "temporary files left behind";
+    EXPECT_TRUE(temp.Files().empty()) << "the export wrote into the temporary folder";
     return ReadBytes(path);
   }
+  void SetUp() override { ::setenv("TMPDIR", temp.path().c_str(), 1); }
+  void TearDown() override { ::unsetenv("TMPDIR"); }
   // Offsets of the objects from the cross-reference table.
   static std::vector<std::int64_t> Offsets(const std::string& pdf) {
     std::vector<std::int64_t> offsets;
@@ -121,6 +122,10 @@ TEST_F(ExportTest, EmbedsEveryPictureAsA24BitJpeg) {
                    dir / "missing.jpg", dir / "toowide.png"},
                   true);
   doc.Settings.ShowPdfAfterCreation = false;
+  // Every picture is made in memory: a temporary folder that cannot take a
+  // file changes nothing.
+  testing::WriteBytes(dir / "not-a-folder", "");
+  ::setenv("TMPDIR", (dir / "not-a-folder").c_str(), 1);
   const std::string pdf = Export();
   EXPECT_TRUE(shell.opened.empty());
   ASSERT_EQ(Offsets(pdf).size(), 25u);
@@ -161,7 +166,23 @@ TEST_F(ExportTest, EmbedsEveryPictureAsA24BitJpeg) {
         ASSERT_LE(p.r + p.g + p.b, 6);
     }
   }
-  EXPECT_TRUE(messages.shown.empty());
+  // Once the file is written, the user learns which pictures are black, and why.
+  EXPECT_TRUE(messages.errors().empty());
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{
+                "2 pictures could not be used; a black picture stands in for each:\n\n" +
+                dir / "missing.jpg" + ": missing\n" + dir / "toowide.png" +
+                ": wider or higher than the 65500 pixels a JPEG can hold"});
+}
+
+TEST(RefusedPicturesWarning, ListsTenThenCountsTheRest) {
+  std::vector<RefusedPicture> refused;
+  for (std::uint32_t i = 1; i <= 12; ++i)
+    refused.push_back({i, "/p" + std::to_string(i) + ".jpg", "damaged"});
+  const std::string text = RefusedPicturesWarning(refused);
+  EXPECT_EQ(text.rfind("12 pictures could not be used", 0), 0u) << text;
+  EXPECT_NE(text.find("\n/p10.jpg: damaged\nand 2 more"), std::string::npos) << text;
+  EXPECT_EQ(text.find("/p11.jpg"), std::string::npos) << text;
 }
 
 TEST_F(ExportTest, FailuresKeepTheEarlierFileAndSayWhy) {
@@ -172,7 +193,7 @@ TEST_F(ExportTest, FailuresKeepTheEarlierFileAndSayWhy) {
   doc.AddPictures({dir / "big.jpg"}, false);
   {
     testing::FileSizeLimit diskFull(3000);
-    EXPECT_FALSE(ExportPdf(doc, path, messages, nullptr, &shell, {}, temp.path().string()));
+    EXPECT_FALSE(ExportPdf(doc, path, messages, nullptr, &shell));
   }
   ASSERT_EQ(messages.errors().size(), 1u);
   EXPECT_EQ(messages.errors()[0].rfind("Can not write the file " + path + " (", 0), 0u)
@@ -183,17 +204,18 @@ TEST_F(ExportTest, FailuresKeepTheEarlierFileAndSayWhy) {
 
   messages.shown.clear();
   const std::string nowhere = dir / "missing/show.pdf";
-  EXPECT_FALSE(ExportPdf(doc, nowhere, messages, nullptr, &shell, {}, temp.path().string()));
+  EXPECT_FALSE(ExportPdf(doc, nowhere, messages, nullptr, &shell));
   EXPECT_EQ(messages.errors(),
             std::vector<std::string>{
                 "The file " + nowhere +
-                " can not be created. Close the file in Acrobat Reader if it is opened there."});
+                " (No such file or directory) can not be created. Close the file in Acrobat "
+                "Reader if it is opened there."});
 }
 
 TEST_F(ExportTest, RefusesMoreThan9999Pictures) {
   for (int i = 0; i < 10000; ++i)
     doc.AddPictures({"/p.jpg"}, false);
-  EXPECT_FALSE(ExportPdf(doc, dir / "show.pdf", messages, nullptr, &shell, {}, temp.path().string()));
+  EXPECT_FALSE(ExportPdf(doc, dir / "show.pdf", messages, nullptr, &shell));
   EXPECT_EQ(messages.errors(),
             std::vector<std::string>{"A slideshow can hold at most 9999 pictures; "
                                      "this one has 10000. Nothing was exported."});

@@ -1,0 +1,59 @@
+// OpenDib says why a file gave no picture, and refuses at once what is no
+// regular file: a pipe nobody writes to, an endless device.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "imagora/imagora.h"
+#include "tests/imagora/picture_oracle.h"
+#include "tests/support/temp_dir.h"
+
+namespace imagora {
+namespace {
+
+struct RefusalCase {
+  const char* name;
+  const char* make;  // shell command in the test's folder, making "pic" (or not)
+  std::string path;  // relative to the folder unless absolute
+  Refusal why;
+  const char* text;
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class OpenDibRefusal : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(OpenDibRefusal, SaysWhy) {
+  lumaret::testing::TempDir dir;
+  const RefusalCase& c = GetParam();
+  ASSERT_EQ(testing::Shell("cd '" + dir.path().string() + "' && " + c.make), 0);
+  const std::string path = c.path[0] == '/' ? c.path : dir / c.path;
+  DibHandle picture;
+  Refusal why = Refusal::None;
+  OpenDib(&picture, path.c_str(), -1, nullptr, &why);
+  EXPECT_EQ(picture.Bits == nullptr, c.why != Refusal::None);
+  EXPECT_EQ(why, c.why);
+  EXPECT_STREQ(RefusalText(why), c.text);
+  deldib(&picture);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, OpenDibRefusal,
+    ::testing::Values(
+        RefusalCase{"Picture", "ppmmake red 4 3 | pnmtopng > pic", "pic", Refusal::None, ""},
+        RefusalCase{"Missing", "true", "pic", Refusal::Missing, "missing"},
+        RefusalCase{"InAMissingFolder", "true", "none/pic", Refusal::Missing, "missing"},
+        RefusalCase{"Folder", "mkdir pic", "pic", Refusal::NotReadable, "not readable"},
+        RefusalCase{"Pipe", "mkfifo pic", "pic", Refusal::NotReadable, "not readable"},
+        RefusalCase{"EndlessDevice", "true", "/dev/zero", Refusal::NotReadable, "not readable"},
+        RefusalCase{"Text", "echo 'no picture at all' > pic", "pic", Refusal::NotAPicture,
+                    "not a picture"},
+        RefusalCase{"CutShort", "ppmmake red 40 30 | pnmtopng | head -c 60 > pic", "pic",
+                    Refusal::Damaged, "damaged"},
+        RefusalCase{"LargerThanTheLimit", "pbmmake -white 20000 20000 | pnmtopng > pic", "pic",
+                    Refusal::TooLarge, "larger than 2^28 pixels"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace imagora
