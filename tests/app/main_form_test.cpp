@@ -338,6 +338,18 @@ TEST_F(MainFormTest, TheFullScreenCheckReachesThePdf) {
   }
 }
 
+TEST_F(MainFormTest, SavePdfNamesThePicturesThatBecameBlack) {
+  Button("ShowPDFCheck")->setChecked(false);
+  form->Document().AddPictures({Picture("dawn.jpg"), dir / "gone.jpg"}, false);
+  dialogs.saveAnswers = {dir / "show.pdf"};
+  form->SavePDFBtnClick();
+  EXPECT_TRUE(messages.errors().empty());
+  EXPECT_EQ(messages.warnings(),
+            std::vector<std::string>{
+                "One picture could not be used; a black picture stands in for it:\n\n" +
+                dir / "gone.jpg" + ": missing"});
+}
+
 TEST_F(MainFormTest, ThePicturePagesChoiceIsTheUsersAndReachesThePdf) {
   Button("ShowPDFCheck")->setChecked(false);
   EXPECT_TRUE(Button("PicturePagesCheck")->isChecked());
