@@ -13,6 +13,7 @@
 #include "app/print_form.h"
 #include "app/view_pic_form.h"
 #include "imagora/imagora.h"
+#include "platform/cleanup_on_signal.h"
 #include "platform/qt/modal_runner.h"
 #include "platform/qt/printer_dialogs.h"
 #include "platform/qt/qt_dialogs.h"
@@ -36,6 +37,9 @@ QString TakeOption(QStringList& arguments, const QString& name) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // A session that ends while a file is being saved must not leave the
+  // half-written temporary beside it.
+  lumaret::RemoveTemporariesOnSignal();
   QApplication::setApplicationName(QStringLiteral("Lumaret"));
   QApplication::setOrganizationName(QStringLiteral("Lumaret"));
   QApplication::setApplicationDisplayName(QStringLiteral("Lumaret"));

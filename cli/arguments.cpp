@@ -4,6 +4,8 @@
 #include <charconv>
 
 #include "cli/commands.h"
+#include "platform/safe_file_writer.h"
+#include "platform/same_file.h"
 
 namespace lumaret::cli {
 
@@ -42,6 +44,23 @@ std::optional<FlagsAndOperands> SplitFlags(const std::vector<std::string>& args,
     }
   }
   return split;
+}
+
+bool CheckOutput(const std::string& output, const std::string& project,
+                 const std::vector<std::string>& pictures) {
+  const auto refuse = [&](const std::string& why) {
+    Fail(output + ": " + why + "; nothing was written");
+    return false;
+  };
+  if (const std::string refusal = SafeFileWriter::Refusal(output); !refusal.empty())
+    return refuse("can not be replaced (" + refusal + ")");
+  if (!project.empty() && IsSameFile(output, project))
+    return refuse("is the same file as the project " + project);
+  for (const std::string& picture : pictures) {
+    if (IsSameFile(output, picture))
+      return refuse("is the same file as the picture " + picture);
+  }
+  return true;
 }
 
 }  // namespace lumaret::cli

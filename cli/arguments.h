@@ -26,4 +26,11 @@ struct FlagsAndOperands {
 std::optional<FlagsAndOperands> SplitFlags(const std::vector<std::string>& args,
                                            std::initializer_list<std::string_view> known);
 
+// Whether output may be written, after a message when not: an existing
+// output must be a file that may be replaced, and it must be neither the
+// project read (when project is not empty) nor one of the pictures, so that a
+// slip of the keyboard never destroys them.
+bool CheckOutput(const std::string& output, const std::string& project,
+                 const std::vector<std::string>& pictures);
+
 }  // namespace lumaret::cli

@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "document/project_file.h"
 #include "export/export_pdf.h"
+#include "export/pdf_writer.h"
 #include "export/preview_page.h"
 #include "export/svg_text.h"
 #include "platform/console_messages.h"
@@ -15,7 +16,8 @@ namespace lumaret::cli {
 
 namespace {
 
-// Loads the project named by args[0] for a command that writes args[1].
+// Loads the project named by args[0] for a command that writes args[1], and
+// makes sure that writing args[1] destroys neither the project nor a picture.
 bool LoadForOutput(const Arguments& args, const char* command, SlideDocument& document) {
   if (args.size() != 2) {
     Fail(std::string(command) +
@@ -23,7 +25,12 @@ bool LoadForOutput(const Arguments& args, const char* command, SlideDocument& do
     return false;
   }
   ConsoleMessages messages("lumaret-cli: " + args[0] + ": ");
-  return OpenFileNow(document, args[0], messages);
+  if (!OpenFileNow(document, args[0], messages))
+    return false;
+  std::vector<std::string> pictures;
+  for (const SlideEntry& entry : document.Slides)
+    pictures.push_back(entry.FileName);
+  return CheckOutput(args[1], args[0], pictures);
 }
 
 bool WriteWhole(const std::string& path, std::string_view bytes) {
@@ -66,6 +73,12 @@ int Svg(const Arguments& args) {
   SlideDocument document;
   if (!LoadForOutput(args, "svg", document))
     return args.size() != 2 ? kUsage : kFailure;
+  // The slideshow text names its pictures in four digits, as the PDF does.
+  if (const std::uint32_t count = document.Slides.Count(); count > kMaxPictures) {
+    Fail(args[1] + ": A slideshow can hold at most " + std::to_string(kMaxPictures) +
+         " pictures; this one has " + std::to_string(count) + ". Nothing was exported.");
+    return kFailure;
+  }
   return WriteWhole(args[1], BuildSvgText(document.Slides, document.Settings)) ? kSuccess
                                                                                : kFailure;
 }

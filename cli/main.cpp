@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "platform/cleanup_on_signal.h"
 
 namespace {
 
@@ -44,6 +45,8 @@ constexpr const char* kHelp =
 
 int main(int argc, char** argv) {
   using namespace lumaret::cli;
+  // Ctrl-C during an export must not leave the half-written file behind.
+  lumaret::RemoveTemporariesOnSignal();
   if (argc < 2) {
     std::fputs(kHelp, stderr);
     return kUsage;

@@ -1,6 +1,10 @@
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <limits>
@@ -137,6 +141,28 @@ bool ParseMake(const Arguments& args, MakeRequest& request) {
   return true;
 }
 
+// Why an existing output must not become the new project, or empty when it
+// may: only an earlier project is replaced, or an empty file, which holds
+// nothing to lose (scripts often make the name first). Anything else is most
+// likely a picture named first because the project's name was forgotten.
+std::string RefuseToReplace(const std::string& output) {
+  const int fd = ::open(output.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
+    return errno == ENOENT ? "" : "can not be read (" + std::string(std::strerror(errno)) + ")";
+  unsigned char head[4] = {};
+  const ssize_t got = ::read(fd, head, sizeof head);
+  const int err = errno;
+  ::close(fd);
+  if (got < 0)
+    return "can not be read (" + std::string(std::strerror(err)) + ")";
+  if (got == 0)
+    return {};
+  const std::uint32_t magic = head[0] | head[1] << 8 | head[2] << 16 | std::uint32_t(head[3]) << 24;
+  if (got == ssize_t(sizeof head) && magic == kProjectMagic)
+    return {};
+  return "exists and is not a Lumaret project";
+}
+
 }  // namespace
 
 int Make(const Arguments& args) {
@@ -160,6 +186,13 @@ int Make(const Arguments& args) {
       return kFailure;
     }
     paths.push_back(absolute.lexically_normal().string());
+  }
+
+  if (!CheckOutput(request.output, "", paths))
+    return kFailure;
+  if (const std::string refusal = RefuseToReplace(request.output); !refusal.empty()) {
+    Fail(request.output + ": " + refusal + "; nothing was written");
+    return kFailure;
   }
 
   SlideDocument document;

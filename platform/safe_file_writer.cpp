@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/cleanup_on_signal.h"
+
 namespace lumaret {
 
 namespace {
@@ -33,6 +35,26 @@ std::string ResolveLink(const std::string& path) {
   return path;
 }
 
+// Why the resolved target may not be replaced, or empty; mode is set to the
+// permissions the new file takes.
+std::string CheckTarget(const std::string& target, mode_t& mode) {
+  mode = NewFileMode();
+  struct stat st {};
+  if (::stat(target.c_str(), &st) != 0)
+    return {};
+  if (S_ISDIR(st.st_mode))
+    return std::strerror(EISDIR);
+  // Renaming over a device or a pipe would replace the node itself (as root,
+  // even /dev/null) instead of writing to it.
+  if (!S_ISREG(st.st_mode))
+    return "not a regular file";
+  // A file the user may not write must not be replaced behind their back.
+  if (::access(target.c_str(), W_OK) != 0)
+    return std::strerror(errno);
+  mode = st.st_mode & 07777;
+  return {};
+}
+
 }  // namespace
 
 SafeFileWriter::~SafeFileWriter() {
@@ -40,11 +62,20 @@ SafeFileWriter::~SafeFileWriter() {
 }
 
 bool SafeFileWriter::fail(int err) {
+  return fail(std::string(std::strerror(err ? err : EIO)));
+}
+
+bool SafeFileWriter::fail(const std::string& reason) {
   if (!failed_) {
     failed_ = true;
-    reason_ = std::strerror(err ? err : EIO);
+    reason_ = reason;
   }
   return false;
+}
+
+std::string SafeFileWriter::Refusal(const std::string& target) {
+  mode_t mode;
+  return CheckTarget(ResolveLink(target), mode);
 }
 
 bool SafeFileWriter::open(const std::string& target) {
@@ -54,16 +85,9 @@ bool SafeFileWriter::open(const std::string& target) {
   position_ = 0;
   target_ = ResolveLink(target);
 
-  mode_t mode = NewFileMode();
-  struct stat st {};
-  if (::stat(target_.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode))
-      return fail(EISDIR);
-    // A file the user may not write must not be replaced behind their back.
-    if (::access(target_.c_str(), W_OK) != 0)
-      return fail(errno);
-    mode = st.st_mode & 07777;
-  }
+  mode_t mode;
+  if (const std::string refusal = CheckTarget(target_, mode); !refusal.empty())
+    return fail(refusal);
 
   const std::size_t slash = target_.find_last_of('/');
   const std::string folder = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
@@ -73,15 +97,14 @@ bool SafeFileWriter::open(const std::string& target) {
   base.resize(std::min<std::size_t>(base.size(), 200));  // room for the suffix in NAME_MAX
   std::string pattern = folder + "." + base + ".XXXXXX";
 
-  const int fd = ::mkstemp(pattern.data());
+  const int fd = MakeRegisteredTemporary(pattern, signalSlot_);
   if (fd < 0)
     return fail(errno);
   tempPath_ = pattern;
   if (::fchmod(fd, mode) != 0 || !(file_ = ::fdopen(fd, "wb"))) {
     const int err = errno;
     ::close(fd);
-    ::unlink(tempPath_.c_str());
-    tempPath_.clear();
+    discard();
     return fail(err);
   }
   return true;
@@ -118,6 +141,8 @@ bool SafeFileWriter::commit() {
     discard();
     return false;
   }
+  ForgetTemporary(signalSlot_);
+  signalSlot_ = -1;
   tempPath_.clear();
   return true;
 }
@@ -129,6 +154,8 @@ void SafeFileWriter::discard() {
   }
   if (!tempPath_.empty()) {
     ::unlink(tempPath_.c_str());
+    ForgetTemporary(signalSlot_);
+    signalSlot_ = -1;
     tempPath_.clear();
   }
 }

@@ -18,8 +18,14 @@ class SafeFileWriter {
   SafeFileWriter& operator=(const SafeFileWriter&) = delete;
 
   // Creates the temporary file for target. False when the target cannot be
-  // created there (a missing or read-only folder, a folder of that name, ...).
+  // created there (a missing or read-only folder, a folder of that name, ...)
+  // or may not be replaced (see Refusal).
   bool open(const std::string& target);
+
+  // Why an existing target may not be replaced — a folder, a device or pipe
+  // (only regular files are written), a file the user may not write — or
+  // empty when it may, or does not exist yet. Links are followed.
+  static std::string Refusal(const std::string& target);
 
   // Appends bytes. After the first failure every later write fails too and
   // commit() refuses, so a caller may test only at the end.
@@ -46,12 +52,14 @@ class SafeFileWriter {
 
  private:
   bool fail(int err);
+  bool fail(const std::string& reason);
 
   std::FILE* file_ = nullptr;
   std::string target_;
   std::string tempPath_;
   std::string reason_;
   std::uint64_t position_ = 0;
+  int signalSlot_ = -1;  // the temporary's place among those a signal removes
   bool failed_ = false;
 };
 

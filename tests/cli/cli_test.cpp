@@ -1,9 +1,19 @@
 // lumaret-cli end to end: the real binary, real files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <map>
+#include <thread>
 
 #include "document/project_file.h"
 #include "tests/imagora/picture_oracle.h"
@@ -162,19 +172,33 @@ TEST_P(CliFailure, PrintsOneLineAndLeavesNoOutput) {
   testing::WriteBytes(dir / "bad.lmt", "this is no project");
   testing::WriteBytes(dir / "cut.lmt", std::string("\xAD\xCD\0\0\1\0\0\0", 8));
   testing::WriteBytes(dir / "long.lmt", EncodeProject(SlideDocument()) + '\0');
+  Picture("b.jpg");
+  SlideDocument show;
+  show.AddPictures({dir / "a.jpg", dir / "p.lmt"}, false);
+  testing::WriteBytes(dir / "p.lmt", EncodeProject(show));
+  SlideDocument big;
+  big.AddPictures(std::vector<std::string>(10000, "/p/x.jpg"), false);
+  testing::WriteBytes(dir / "big.lmt", EncodeProject(big));
   std::vector<std::string> args;
   for (std::string a : GetParam().args) {
     if (a.rfind("@", 0) == 0)
       a = dir / a.substr(1);
     args.push_back(a);
   }
-  const auto before = dir.Files();
+  // Every file by name and bytes: a refused command changes none of them.
+  const auto contents = [&] {
+    std::map<std::string, std::string> files;
+    for (const std::string& name : dir.Files())
+      files[name] = testing::ReadBytes(dir / name);
+    return files;
+  };
+  const auto before = contents();
   const CliRun run = Cli(args);
   EXPECT_EQ(run.status, GetParam().status);
   EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   EXPECT_EQ(run.err.rfind("lumaret-cli: ", 0), 0u) << run.err;
   EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << run.err;
-  EXPECT_EQ(dir.Files(), before);
+  EXPECT_EQ(contents(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -224,6 +248,31 @@ INSTANTIATE_TEST_SUITE_P(
                     {"show", "@long.lmt"},
                     1,
                     "long.lmt: This Lumaret file is damaged (bytes follow its end)"},
+        FailureCase{"ExportOntoItsProject",
+                    {"export", "@p.lmt", "@p.lmt"},
+                    1,
+                    "p.lmt: is the same file as the project"},
+        FailureCase{"PreviewOntoItsProjectSpeltOtherwise",
+                    {"preview", "@p.lmt", "@./p.lmt"},
+                    1,
+                    "is the same file as the project"},
+        FailureCase{"SvgOntoAPictureOfTheShow",
+                    {"svg", "@p.lmt", "@a.jpg"},
+                    1,
+                    "a.jpg: is the same file as the picture"},
+        FailureCase{"SvgTooManyPictures",
+                    {"svg", "@big.lmt", "@out.svg"},
+                    1,
+                    "out.svg: A slideshow can hold at most 9999 pictures; this one has 10000. "
+                    "Nothing was exported."},
+        FailureCase{"MakeWithoutTheProjectName",
+                    {"make", "@a.jpg", "@b.jpg"},
+                    1,
+                    "a.jpg: exists and is not a Lumaret project; nothing was written"},
+        FailureCase{"MakeOntoItsOwnPicture",
+                    {"make", "@p.lmt", "@p.lmt"},
+                    1,
+                    "p.lmt: is the same file as the picture"},
         FailureCase{"UnknownCommand", {"play"}, 2, "unknown command 'play'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -279,6 +328,141 @@ TEST_F(CliTest, HelpAndVersion) {
   EXPECT_EQ(version.out, "lumaret-cli 1.0\n");
   EXPECT_EQ(Cli({}).status, 2);
 }
+
+TEST_F(CliTest, MakeReplacesAnEarlierProjectOrAnEmptyFile) {
+  const std::string a = Picture("a.jpg");
+  ASSERT_EQ(Cli({"make", dir / "earlier.lmt", a}).status, 0);
+  testing::WriteBytes(dir / "empty.lmt", "");  // nothing to lose
+  for (const std::string& out : {dir / "earlier.lmt", dir / "empty.lmt"}) {
+    const CliRun made = Cli({"make", out, a, a});
+    EXPECT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(ParseProject(testing::ReadBytes(out)).entries.size(), 2u) << out;
+  }
+}
+
+struct SpecialOutput {
+  const char* name;
+  int (*make)(const char* path);  // as mkfifo and mknod: 0, or -1 with errno
+};
+
+void PrintTo(const SpecialOutput& o, std::ostream* os) {
+  *os << o.name;
+}
+
+class CliSpecialOutput : public CliTest, public ::testing::WithParamInterface<SpecialOutput> {};
+
+// As root, renaming over such a node would replace even the system's /dev/null.
+TEST_P(CliSpecialOutput, IsRefusedByEveryCommandAndLeftAsItWas) {
+  const std::string a = Picture("a.jpg");
+  SlideDocument show;
+  show.AddPictures({a}, false);
+  const std::string project = dir / "p.lmt";
+  testing::WriteBytes(project, EncodeProject(show));
+  const std::string out = dir / "out";
+  if (GetParam().make(out.c_str()) != 0 && errno == EPERM)
+    GTEST_SKIP() << "this system does not let the tests make a " << GetParam().name;
+  struct stat before {};
+  struct stat after {};
+  ASSERT_EQ(::lstat(out.c_str(), &before), 0);
+  const std::vector<std::vector<std::string>> commands = {
+      {"make", out, a}, {"export", project, out}, {"svg", project, out}, {"preview", project, out}};
+  for (const auto& command : commands) {
+    const CliRun run = Cli(command);
+    EXPECT_EQ(run.status, 1) << command[0];
+    EXPECT_EQ(run.err, "lumaret-cli: " + out +
+                           ": can not be replaced (not a regular file); nothing was written\n");
+  }
+  ASSERT_EQ(::lstat(out.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mode, before.st_mode);
+  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"a.jpg", "out", "p.lmt"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CliSpecialOutput,
+    ::testing::Values(SpecialOutput{"Pipe", [](const char* p) { return ::mkfifo(p, 0644); }},
+                      SpecialOutput{
+                          "Device",
+                          [](const char* p) { return ::mknod(p, S_IFCHR | 0666, makedev(1, 3)); }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Ctrl-C, kill or a closed terminal during an export: the tool removes its
+// half-written file and still dies of the signal, as a calling script expects.
+class CliSignal : public CliTest, public ::testing::WithParamInterface<int> {
+ protected:
+  // One picture slow to export (noise does not compress) and quick to make,
+  // shown many times over.
+  static void SetUpTestSuite() {
+    pictures_ = new testing::TempDir;
+    ASSERT_EQ(imagora::testing::Shell("convert -size 3000x2000 xc:gray +noise Random '" +
+                                      *pictures_ / "noise.jpg" + "'"),
+              0);
+  }
+  static void TearDownTestSuite() {
+    delete pictures_;
+    pictures_ = nullptr;
+  }
+  static testing::TempDir* pictures_;
+};
+
+testing::TempDir* CliSignal::pictures_ = nullptr;
+
+TEST_P(CliSignal, DuringAnExportLeavesNoFileBehind) {
+  const int sig = GetParam();
+  SlideDocument show;
+  show.AddPictures(std::vector<std::string>(20, *pictures_ / "noise.jpg"), false);
+  const std::string project = dir / "long.lmt";
+  testing::WriteBytes(project, EncodeProject(show));
+  std::filesystem::create_directory(dir / "out");
+  const std::string out = dir / "out/show.pdf";
+
+  // The child starts with the signals' default actions whatever this test
+  // inherited (a shell starts background jobs with SIGINT ignored).
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  sigset_t defaults, none;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, sig);
+  sigemptyset(&none);
+  posix_spawnattr_setsigdefault(&attr, &defaults);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  const std::string err = scratch / "stderr";
+  posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  std::vector<std::string> args = {LUMARET_CLI, "export", project, out};
+  std::vector<char*> argv;
+  for (std::string& arg : args)
+    argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  ASSERT_EQ(::posix_spawn(&pid, LUMARET_CLI, &files, &attr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&files);
+  posix_spawnattr_destroy(&attr);
+
+  // Wait until the temporary file is there, then interrupt.
+  int status = 0;
+  bool ended = false;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (std::filesystem::is_empty(dir / "out") && !ended &&
+         std::chrono::steady_clock::now() < deadline) {
+    ended = ::waitpid(pid, &status, WNOHANG) == pid;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  if (ended)
+    FAIL() << "the export ended before it could be interrupted: " << testing::ReadBytes(err);
+  const bool started = !std::filesystem::is_empty(dir / "out");
+  ::kill(pid, sig);
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(started) << "the export wrote nothing in 30 seconds";
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig)
+      << "status " << status << ": " << testing::ReadBytes(err);
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "out"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, CliSignal, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
 }  // namespace
 }  // namespace lumaret

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <cerrno>
 
 #include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
@@ -100,6 +103,53 @@ TEST(SafeFileWriter, AFailedWriteKeepsTheEarlierFile) {
   EXPECT_EQ(ReadBytes(target), "the earlier file");
   EXPECT_EQ(dir.Files(), std::vector<std::string>{"out.bin"});
 }
+
+// Renaming over a device or a pipe would replace the node itself.
+struct SpecialTarget {
+  const char* name;
+  int (*make)(const std::string& path);  // 0, or the errno of a refusal
+};
+
+void PrintTo(const SpecialTarget& t, std::ostream* os) {
+  *os << t.name;
+}
+
+class SafeFileWriterSpecial : public ::testing::TestWithParam<SpecialTarget> {};
+
+TEST_P(SafeFileWriterSpecial, RefusesAnythingButARegularFile) {
+  TempDir dir;
+  const std::string target = dir / "out";
+  if (GetParam().make(target) == EPERM)
+    GTEST_SKIP() << "this system does not let the tests make " << GetParam().name;
+  struct stat before {};
+  struct stat after {};
+  ASSERT_EQ(::lstat(target.c_str(), &before), 0);
+  SafeFileWriter w;
+  EXPECT_FALSE(w.open(target));
+  EXPECT_EQ(w.reason(), "not a regular file");
+  EXPECT_EQ(SafeFileWriter::Refusal(target), "not a regular file");
+  ASSERT_EQ(::lstat(target.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mode, before.st_mode);
+  EXPECT_EQ(dir.Files().size(), std::string(GetParam().name) == "LinkToAPipe" ? 2u : 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SafeFileWriterSpecial,
+    ::testing::Values(SpecialTarget{"Pipe",
+                                    [](const std::string& p) { return ::mkfifo(p.c_str(), 0644); }},
+                      SpecialTarget{"LinkToAPipe",
+                                    [](const std::string& p) {
+                                      ::mkfifo((p + ".fifo").c_str(), 0644);
+                                      return ::symlink((p + ".fifo").c_str(), p.c_str());
+                                    }},
+                      SpecialTarget{"Device",
+                                    [](const std::string& p) {
+                                      return ::mknod(p.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0
+                                                 ? 0
+                                                 : errno;
+                                    }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace lumaret
