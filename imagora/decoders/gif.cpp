@@ -27,6 +27,22 @@ int ReadFromMemory(GifFileType* gif, GifByteType* data, int length) {
   return int(n);
 }
 
+// Each code takes at least a bit and stands for at most the 4096 pixels of
+// the longest string its table can hold.
+constexpr std::uint64_t kMostPixelsPerByte = 8 * 4096;
+
+// The LZW data that follows from `at`: its sub-blocks up to the terminator,
+// as far as the file goes.
+std::uint64_t CodeBytes(Bytes file, std::size_t at) {
+  std::uint64_t total = 0;
+  while (at < file.size() && file[at] != 0) {
+    const std::size_t present = std::min<std::size_t>(file[at], file.size() - at - 1);
+    total += present;
+    at += 1 + present;
+  }
+  return total;
+}
+
 struct GifCloser {
   void operator()(GifFileType* gif) const {
     int error;
@@ -87,6 +103,11 @@ bool DecodeGif(Bytes file, DibHandle* out, ProgressReporter& progress) {
   const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
   if (!map || desc.Width <= 0 || desc.Height <= 0 ||
       TooManyPixels(std::uint64_t(desc.Width), std::uint64_t(desc.Height)))
+    return false;
+  // giflib has read up to the picture's code bytes; too few of them for its
+  // pixels would only fail after the picture's memory was taken.
+  if (std::uint64_t(desc.Width) * std::uint64_t(desc.Height) / kMostPixelsPerByte >
+      CodeBytes(file, source.at))
     return false;
 
   const int bits = map->BitsPerPixel <= 1 ? 1 : map->BitsPerPixel <= 4 ? 4 : 8;

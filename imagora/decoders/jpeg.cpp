@@ -49,6 +49,16 @@ int ConsumeDcScans(j_decompress_ptr cinfo) {
   }
 }
 
+// Whether an end-of-image marker follows `from`. Entropy-coded data stuffs a
+// zero after every 0xFF byte, so none can pass for one. Searched from the
+// end, where the marker of a whole file is.
+bool EndMarkerFollows(Bytes file, std::size_t from) {
+  for (std::size_t i = file.size(); i >= from + 2; --i)
+    if (file[i - 2] == 0xFF && file[i - 1] == 0xD9)
+      return true;
+  return false;
+}
+
 struct Request {
   int boxWidth = 0, boxHeight = 0;  // 0: full size
 };
@@ -115,6 +125,13 @@ bool Decode(Bytes file, const Request& request, DibHandle* out, ProgressReporter
     cinfo.buffered_image = TRUE;
     cinfo.do_block_smoothing = FALSE;
   }
+
+  // A full decode reads on to the end-of-image marker, and fails at the end
+  // of the file without it; but only after libjpeg has taken the memory of
+  // a progressive file's coefficients and we that of the picture. So a file
+  // cut short is refused here, from the first scan on.
+  if (!dcOnly && !EndMarkerFollows(file, file.size() - cinfo.src->bytes_in_buffer))
+    OnJpegError(reinterpret_cast<j_common_ptr>(&cinfo));
 
   jpeg_start_decompress(&cinfo);
   if (dcOnly)

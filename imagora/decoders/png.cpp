@@ -31,6 +31,29 @@ void ReadFromMemory(png_structp png, png_bytep data, png_size_t length) {
 
 void Silently(png_structp, png_const_charp) {}
 
+// A length and a distance code of a bit each give 258 bytes: no deflate
+// stream inflates to more than this many bytes per byte.
+constexpr std::uint64_t kMostInflatedPerByte = 1032;
+
+// The compressed picture data the file holds: the data of every IDAT chunk,
+// as far as the file goes.
+std::uint64_t IdatBytes(Bytes file) {
+  constexpr std::uint32_t kIdat = 0x49444154, kIend = 0x49454E44;
+  ByteReader in(file, 8);
+  std::uint64_t total = 0;
+  while (in.remaining() >= 8) {
+    const std::uint32_t length = in.u32be(), type = in.u32be();
+    const std::size_t present = std::min<std::size_t>(length, in.remaining());
+    if (type == kIdat)
+      total += present;
+    else if (type == kIend)
+      break;
+    in.skip(present);
+    in.skip(4);  // checksum
+  }
+  return total;
+}
+
 // The parts of a decode that own memory, released whichever way it ends.
 struct PngState {
   png_structp png = nullptr;
@@ -62,6 +85,12 @@ bool DecodeInto(PngState& s, Bytes file, ProgressReporter& progress) {
   int depth, colorType, interlace;
   png_get_IHDR(s.png, s.info, &width, &height, &depth, &colorType, &interlace, nullptr, nullptr);
   if (TooManyPixels(width, height))
+    return false;
+  // Rows are inflated as they are read, so a file far too short for its
+  // pixels would only fail after the picture's memory was taken.
+  const std::uint64_t pixelBytes =
+      (std::uint64_t(width) * height * depth * png_get_channels(s.png, s.info) + 7) / 8;
+  if (pixelBytes / kMostInflatedPerByte > IdatBytes(file))
     return false;
 
   const bool palette = colorType == PNG_COLOR_TYPE_PALETTE;

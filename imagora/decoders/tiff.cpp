@@ -105,6 +105,69 @@ bool DirectoryFits(Bytes file) {
   return in.ok();
 }
 
+// The most bytes of picture that one stored byte can give; 0 where there is
+// no useful bound (JPEG, fax and the newer codecs code a flat area in next to
+// nothing).
+std::uint64_t MostBytesPerByte(std::uint16_t compression) {
+  switch (compression) {
+    case COMPRESSION_NONE:
+      return 1;
+    case COMPRESSION_PACKBITS:  // a two-byte run repeats a byte 128 times
+      return 64;
+    case COMPRESSION_LZW:  // a code of 9 bits or more gives a string shorter than 8192 bytes
+      return 8192;
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE:  // a length and a distance code of a bit each give 258 bytes
+      return 1032;
+    default:
+      return 0;
+  }
+}
+
+// Whether the strips or tiles could hold the picture: every one inside the
+// file, and those of the first plane, which each way of reading decodes in
+// full, not empty and with enough bytes for their rows. libtiff fails on
+// them too, but only after the picture's memory has been taken.
+bool StripsCanHoldPicture(TIFF* tif, std::uint64_t fileSize) {
+  const bool tiled = TIFFIsTiled(tif);
+  const std::uint32_t count = tiled ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+  std::uint16_t planar = PLANARCONFIG_CONTIG, samples = 1, compression = COMPRESSION_NONE;
+  std::uint32_t height = 0, rowsPerStrip = 0;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+  TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+  TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+  // libtiff reads old-style JPEG by rules of its own, past strips that are
+  // empty or lie outside the file.
+  if (compression == COMPRESSION_OJPEG)
+    return true;
+  // The first plane's strips come first.
+  const std::uint32_t firstPlane =
+      planar == PLANARCONFIG_SEPARATE && samples > 0 ? count / samples : count;
+  if (count == 0 || firstPlane == 0 || (!tiled && rowsPerStrip == 0))
+    return false;
+  const std::uint64_t ratio = MostBytesPerByte(compression);
+  const std::uint64_t lineBytes = std::uint64_t(TIFFScanlineSize64(tif));
+  const std::uint64_t tileBytes = tiled ? std::uint64_t(TIFFTileSize64(tif)) : 0;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint64_t at = TIFFGetStrileOffset(tif, i);
+    const std::uint64_t bytes = TIFFGetStrileByteCount(tif, i);
+    if (at > fileSize || bytes > fileSize - at)
+      return false;
+    if (i >= firstPlane)
+      continue;
+    // Tiles are decoded whole; the last strip holds the rows that are left.
+    const std::uint64_t rowsLeft =
+        height - std::min<std::uint64_t>(i * std::uint64_t(rowsPerStrip), height);
+    const std::uint64_t need =
+        tiled ? tileBytes : std::min<std::uint64_t>(rowsPerStrip, rowsLeft) * lineBytes;
+    if (bytes == 0 || (ratio != 0 && need / ratio > bytes))
+      return false;
+  }
+  return true;
+}
+
 struct TiffCloser {
   void operator()(TIFF* tif) const { TIFFClose(tif); }
 };
@@ -223,6 +286,8 @@ bool DecodeTiff(Bytes file, DibHandle* out, ProgressReporter& progress) {
   TIFFGetFieldDefaulted(tif.get(), TIFFTAG_ORIENTATION, &orientation);
   TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric);
   if (width == 0 || height == 0 || TooManyPixels(width, height))
+    return false;
+  if (failed || !StripsCanHoldPicture(tif.get(), file.size()))
     return false;
 
   DibBuilder dib;
