@@ -335,10 +335,13 @@ void TMainForm::PaintBox1DblClick() {
   if (entry == nullptr)
     return;
   TViewPicForm& viewer = *ViewPicForm_;
-  imagora::OpenDib(&viewer.Picture, entry->FileName.c_str(), 0, this);
+  imagora::Refusal why = imagora::Refusal::None;
+  imagora::OpenDib(&viewer.Picture, entry->FileName.c_str(), 0, this, &why);
   viewer.FileName = entry->FileName;
   if (viewer.Picture.Bits == nullptr) {
-    services_.messages.error("Can not open the file!", "Error");
+    services_.messages.error(
+        "Can not open the file " + entry->FileName + " (" + imagora::RefusalText(why) + ")!",
+        "Error");
     return;
   }
   services_.modal.run(viewer);

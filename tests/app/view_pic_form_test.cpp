@@ -205,7 +205,8 @@ TEST_F(ViewerFromGridTest, AFileThatCannotBeDecodedGivesAnErrorAndNoViewer) {
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0].kind, RecordingMessages::Kind::Error);
   EXPECT_EQ(messages.shown[0].title, "Error");
-  EXPECT_EQ(messages.shown[0].text, "Can not open the file!");
+  EXPECT_EQ(messages.shown[0].text,
+            "Can not open the file " + dir / "broken.jpg" + " (not a picture)!");
   EXPECT_TRUE(modal.shown.empty());
 
   form->Document().CurrentPicture = 2;  // beyond the list: nothing at all
