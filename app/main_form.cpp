@@ -257,17 +257,17 @@ void TMainForm::BuildPdfPage(QWidget* work) {
 
   // A choice of this user's viewers, not of the show: kept with the user's
   // settings, not in the project.
-  PicturePagesCheck = Named(
-      new QCheckBox(QStringLiteral("Picture pages for today's PDF viewers"), work), "PicturePagesCheck");
+  PicturePagesCheck =
+      Named(new QCheckBox(QStringLiteral("Picture pages for today's PDF viewers"), work),
+            "PicturePagesCheck");
   PicturePagesCheck->setToolTip(
       QStringLiteral("A page per picture with fades and timings, which current PDF viewers play "
                      "in presentation mode"));
   PicturePagesCheck->setGeometry(160, 8 + 2 * std::max(16, checkHeight),
                                  PicturePagesCheck->sizeHint().width() + 8, checkHeight);
   PicturePagesCheck->setChecked(services_.settings.value(kPicturePagesKey).value_or("1") != "0");
-  connect(PicturePagesCheck, &QCheckBox::toggled, this, [this](bool on) {
-    services_.settings.setValue(kPicturePagesKey, on ? "1" : "0");
-  });
+  connect(PicturePagesCheck, &QCheckBox::toggled, this,
+          [this](bool on) { services_.settings.setValue(kPicturePagesKey, on ? "1" : "0"); });
 }
 
 QWidget* TMainForm::BuildBottomBar() {

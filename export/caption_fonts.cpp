@@ -344,8 +344,7 @@ std::vector<ShapedLine> CaptionFonts::Finish() {
       hb_set_add(glyphs, 0);
       for (const auto& [glyph, text] : font.used)
         hb_set_add(glyphs, glyph);
-      hb_subset_input_set_flags(input,
-                                HB_SUBSET_FLAGS_NO_HINTING | HB_SUBSET_FLAGS_NOTDEF_OUTLINE);
+      hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_NO_HINTING | HB_SUBSET_FLAGS_NOTDEF_OUTLINE);
       hb_set_t* dropped = hb_subset_input_set(input, HB_SUBSET_SETS_DROP_TABLE_TAG);
       for (hb_tag_t tag : kDroppedTables)
         hb_set_add(dropped, tag);
@@ -412,8 +411,8 @@ std::vector<ShapedLine> CaptionFonts::Finish() {
         subset.capHeight = extents.y_bearing;
       else
         subset.capHeight = subset.ascent;
-      subset.italicAngle = std::int32_t(
-          std::lround(hb_style_get_value(font.font, HB_STYLE_TAG_SLANT_ANGLE) * 10));
+      subset.italicAngle =
+          std::int32_t(std::lround(hb_style_get_value(font.font, HB_STYLE_TAG_SLANT_ANGLE) * 10));
       subsetOf[run.font] = subsets_.size();
       subsets_.push_back(std::move(subset));
     }

@@ -14,7 +14,7 @@
 namespace lumaret {
 
 struct ShapedGlyph {
-  std::uint32_t glyph = 0;  // in the subset of its font
+  std::uint32_t glyph = 0;   // in the subset of its font
   std::int32_t advance = 0;  // font units
   std::int32_t xOffset = 0;
   std::int32_t yOffset = 0;

@@ -7,8 +7,7 @@
 
 namespace lumaret {
 
-std::string RefusedPicturesWarning(const std::vector<RefusedPicture>& refused,
-                                   std::size_t listed) {
+std::string RefusedPicturesWarning(const std::vector<RefusedPicture>& refused, std::size_t listed) {
   std::string text = refused.size() == 1
                          ? "One picture could not be used; a black picture stands in for it:\n"
                          : std::to_string(refused.size()) +

@@ -68,7 +68,8 @@ std::string ToUnicodeCMap(const FontSubset& font) {
   std::vector<std::string> entries;
   for (std::size_t glyph = 0; glyph < font.text.size(); ++glyph)
     if (!font.text[glyph].empty())
-      entries.push_back("<" + Hex4(std::uint32_t(glyph)) + "> <" + Utf16Hex(font.text[glyph]) + ">");
+      entries.push_back("<" + Hex4(std::uint32_t(glyph)) + "> <" + Utf16Hex(font.text[glyph]) +
+                        ">");
   std::string cmap =
       "/CIDInit /ProcSet findresource begin\n"
       "12 dict begin\n"
@@ -121,12 +122,11 @@ void WriteType0Font(PdfWriter& pdf, std::uint32_t first, const FontSubset& font)
   // Symbolic: the glyphs are named by number, not by a standard encoding.
   const int flags = 4 | (font.italicAngle != 0 ? 64 : 0);
   pdf.WriteLineCR("<< /Type /FontDescriptor /FontName " + name + " /Flags " +
-                  std::to_string(flags) + " /FontBBox [" +
-                  units(font.bbox[0]) + " " + units(font.bbox[1]) + " " + units(font.bbox[2]) +
-                  " " + units(font.bbox[3]) + "] /ItalicAngle " +
-                  std::to_string(font.italicAngle) + " /Ascent " + units(font.ascent) +
-                  " /Descent " + units(font.descent) + " /CapHeight " + units(font.capHeight) +
-                  " /StemV 80 /FontFile2 " + ref(3) + " >>");
+                  std::to_string(flags) + " /FontBBox [" + units(font.bbox[0]) + " " +
+                  units(font.bbox[1]) + " " + units(font.bbox[2]) + " " + units(font.bbox[3]) +
+                  "] /ItalicAngle " + std::to_string(font.italicAngle) + " /Ascent " +
+                  units(font.ascent) + " /Descent " + units(font.descent) + " /CapHeight " +
+                  units(font.capHeight) + " /StemV 80 /FontFile2 " + ref(3) + " >>");
   pdf.WriteLineCR("endobj");
 
   pdf.BeginObject(first + 3);
@@ -153,7 +153,8 @@ std::string ShowLineOperators(const ShapedLine& line, const std::vector<FontSubs
       const std::string code = "<" + Hex4(g.glyph) + ">";
       if (g.yOffset != 0) {
         // Marks above or below their base: raise just this glyph.
-        const std::string rise = FixedText(Scaled(g.yOffset, 1000LL * fontSize, font.unitsPerEm), 3);
+        const std::string rise =
+            FixedText(Scaled(g.yOffset, 1000LL * fontSize, font.unitsPerEm), 3);
         ops += "] TJ\n" + rise + " Ts\n[" + code + "] TJ\n0 Ts\n[";
       } else {
         ops += code;

@@ -49,10 +49,11 @@ std::string CaptionOperators(const ShapedLine& line, const std::vector<FontSubse
   if (line.empty())
     return {};
   const std::int64_t x = std::int64_t(settings.TextPosX) * kPageWidth * 10 / 100;
-  const std::int64_t y = std::int64_t(kPageHeight) * 10 - std::int64_t(settings.TextPosY) * kPageHeight * 10 / 100;
+  const std::int64_t y =
+      std::int64_t(kPageHeight) * 10 - std::int64_t(settings.TextPosY) * kPageHeight * 10 / 100;
   return "BT\n2 Tr\n1 w\n4 M\n" + Rgb(settings.TextColor) + " rg\n" +
-         Rgb(settings.TextBorderColor) + " RG\n1 0 0 1 " + FixedText(x, 1) + " " +
-         FixedText(y, 1) + " Tm\n" + ShowLineOperators(line, fonts, settings.FontSize) + "ET\n";
+         Rgb(settings.TextBorderColor) + " RG\n1 0 0 1 " + FixedText(x, 1) + " " + FixedText(y, 1) +
+         " Tm\n" + ShowLineOperators(line, fonts, settings.FontSize) + "ET\n";
 }
 
 }  // namespace

@@ -53,7 +53,8 @@ std::optional<std::string> BuildPreviewPage(const SlideDocument& document, Messa
   const bool inlined = ForEachPictureJpeg(
       document.Slides, progress, [&](std::uint32_t position, const PictureJpeg& jpeg) {
         if (!jpeg.Refused.empty())
-          refused.push_back({position, document.Slides.begin()[position - 1].FileName, jpeg.Refused});
+          refused.push_back(
+              {position, document.Slides.begin()[position - 1].FileName, jpeg.Refused});
         const std::string reference = "xlink:href=\"" + PictureResourceName(position) + "\"";
         const std::size_t image = svg.find("<image ", from);
         const std::size_t at = image == std::string::npos ? image : svg.find(reference, image);

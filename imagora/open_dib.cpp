@@ -64,8 +64,8 @@ const char* RefusalText(Refusal why) {
 // whatever happens; out has no picture unless decode succeeded, and then why
 // says what stood in the way.
 template <typename Decode>
-void DecodeFile(DibHandle* out, const char* fileName, lumaret::ProgressSink* owner,
-                Refusal* why, Decode decode) {
+void DecodeFile(DibHandle* out, const char* fileName, lumaret::ProgressSink* owner, Refusal* why,
+                Decode decode) {
   std::memset(out, 0, sizeof *out);
   ProgressReporter progress(owner);
   progress.report(0);
@@ -78,7 +78,7 @@ void DecodeFile(DibHandle* out, const char* fileName, lumaret::ProgressSink* own
     ResetTooManyPixels();
     if (!decode(bytes, progress)) {
       std::memset(out, 0, sizeof *out);
-      refusal = !IsPicture(bytes)         ? Refusal::NotAPicture
+      refusal = !IsPicture(bytes)        ? Refusal::NotAPicture
                 : RefusedTooManyPixels() ? Refusal::TooLarge
                                          : Refusal::Damaged;
     }
@@ -96,8 +96,7 @@ void OpenDib(DibHandle* out, const char* fileName, int /*mode*/, lumaret::Progre
 }
 
 void OpenDibReduced(DibHandle* out, const char* fileName, int boxWidth, int boxHeight,
-                    lumaret::ProgressSink* owner, int* fullWidth, int* fullHeight,
-                    Refusal* why) {
+                    lumaret::ProgressSink* owner, int* fullWidth, int* fullHeight, Refusal* why) {
   *fullWidth = *fullHeight = 0;
   DecodeFile(out, fileName, owner, why, [&](Bytes bytes, ProgressReporter& progress) {
     if (IsJpeg(bytes))

@@ -27,7 +27,8 @@ void ConsoleMessages::warning(const std::string& text, const std::string& /*titl
     if (end == std::string::npos)
       end = text.size();
     if (end > start)
-      std::fprintf(out_, "%swarning: %s\n", prefix_.c_str(), text.substr(start, end - start).c_str());
+      std::fprintf(out_, "%swarning: %s\n", prefix_.c_str(),
+                   text.substr(start, end - start).c_str());
     start = end + 1;
   }
   std::fflush(out_);

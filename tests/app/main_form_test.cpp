@@ -356,8 +356,8 @@ TEST_F(MainFormTest, ThePicturePagesChoiceIsTheUsersAndReachesThePdf) {
   const auto pages = [this](const char* name) {
     dialogs.saveAnswers = {dir / name};
     form->SavePDFBtnClick();
-    EXPECT_EQ(std::system(("qpdf --show-npages '" + dir / name + "' > '" + dir / "n" + "'").c_str()),
-              0);
+    EXPECT_EQ(
+        std::system(("qpdf --show-npages '" + dir / name + "' > '" + dir / "n" + "'").c_str()), 0);
     return std::stoi(ReadBytes(dir / "n"));
   };
   form->Document().AddPictures({Picture("dawn.jpg")}, false);

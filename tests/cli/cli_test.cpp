@@ -323,10 +323,10 @@ TEST_F(CliTest, ExportNamesEachBlackPictureAndStillSucceeds) {
   ASSERT_EQ(::mkfifo((dir / "pipe.png").c_str(), 0600), 0);
   testing::WriteBytes(dir / "text.jpg", "not a picture");
   const std::string project = dir / "show.lmt";
-  ASSERT_EQ(Cli({"make", project, Picture("gone.jpg"), dir / "pipe.png", dir / "text.jpg",
-                 "/dev/zero"})
-                .status,
-            0);
+  ASSERT_EQ(
+      Cli({"make", project, Picture("gone.jpg"), dir / "pipe.png", dir / "text.jpg", "/dev/zero"})
+          .status,
+      0);
   std::filesystem::remove(dir / "gone.jpg");
   // A pipe and an endless device end at once instead of hanging or filling memory.
   const CliRun run = Cli({"export", project, dir / "show.pdf"});
@@ -334,11 +334,14 @@ TEST_F(CliTest, ExportNamesEachBlackPictureAndStillSucceeds) {
   const std::string out = dir / "show.pdf";
   EXPECT_EQ(run.err, "lumaret-cli: " + out + ": warning: " + dir / "gone.jpg" +
                          ": missing; a black picture stands in for it\n"
-                         "lumaret-cli: " + out + ": warning: " + dir / "pipe.png" +
+                         "lumaret-cli: " +
+                         out + ": warning: " + dir / "pipe.png" +
                          ": not readable; a black picture stands in for it\n"
-                         "lumaret-cli: " + out + ": warning: " + dir / "text.jpg" +
+                         "lumaret-cli: " +
+                         out + ": warning: " + dir / "text.jpg" +
                          ": not a picture; a black picture stands in for it\n"
-                         "lumaret-cli: " + out +
+                         "lumaret-cli: " +
+                         out +
                          ": warning: /dev/zero: not readable; a black picture stands in for it\n");
 }
 

@@ -224,8 +224,13 @@ TEST_F(ExportTest, RefusesMoreThan9999Pictures) {
 
 TEST(FixedText, IsTheExactDecimalWithItsSign) {
   const std::tuple<std::int64_t, int, const char*> cases[] = {
-      {612793, 3, "612.793"}, {-1500, 3, "-1.5"}, {-5, 4, "-0.0005"}, {40, 0, "40"},
-      {192, 1, "19.2"},       {0, 4, "0"},        {INT64_MIN, 0, "-9223372036854775808"}};
+      {612793, 3, "612.793"},
+      {-1500, 3, "-1.5"},
+      {-5, 4, "-0.0005"},
+      {40, 0, "40"},
+      {192, 1, "19.2"},
+      {0, 4, "0"},
+      {INT64_MIN, 0, "-9223372036854775808"}};
   for (auto [units, decimals, text] : cases)
     EXPECT_EQ(FixedText(units, decimals), text) << units;
 }

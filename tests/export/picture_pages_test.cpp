@@ -107,8 +107,7 @@ struct SequenceCase {
   std::vector<std::string> pages;
 };
 
-class PageSequence : public PicturePagesTest,
-                     public ::testing::WithParamInterface<SequenceCase> {};
+class PageSequence : public PicturePagesTest, public ::testing::WithParamInterface<SequenceCase> {};
 
 TEST_P(PageSequence, FollowsTheShow) {
   doc.Settings.CrossFade = GetParam().crossFade;
@@ -122,12 +121,12 @@ INSTANTIATE_TEST_SUITE_P(
         SequenceCase{"Empty", 0, false, {"background"}},
         SequenceCase{"OnePicture", 1, false, {"picture 20 dur 2.5", "background fade 1.5"}},
         SequenceCase{"OneCrossFaded", 1, true, {"picture 20 dur 2.5", "background fade 1.5"}},
-        SequenceCase{"ThroughTheBackground",
-                     3,
-                     false,
-                     {"picture 20 dur 2.5", "background fade 1.5 dur 0.05",
-                      "picture 21 fade 1.5 dur 2.5", "background fade 1.5 dur 0.05",
-                      "picture 22 fade 1.5 dur 2.5", "background fade 1.5"}},
+        SequenceCase{
+            "ThroughTheBackground",
+            3,
+            false,
+            {"picture 20 dur 2.5", "background fade 1.5 dur 0.05", "picture 21 fade 1.5 dur 2.5",
+             "background fade 1.5 dur 0.05", "picture 22 fade 1.5 dur 2.5", "background fade 1.5"}},
         SequenceCase{"CrossFaded",
                      3,
                      true,
@@ -164,14 +163,19 @@ TEST_F(PicturePagesTest, CaptionsInEveryScriptCanBeFoundAndCopied) {
       {"abc \xD8\xA7\xD9\x84\xD8\xB9\xD8\xB1\xD8\xA8\xD9\x8A\xD8\xA9 def",
        "\xD8\xA7\xD9\x84\xD8\xB9\xD8\xB1\xD8\xA8\xD9\x8A\xD8\xA9"},
       {"\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D xyz", "xyz"},
-      {"Caf\xC3\xA9 cr\xC3\xA8me \xC3\xA0 No\xC3\xABl", "Caf\xC3\xA9 cr\xC3\xA8me \xC3\xA0 No\xC3\xABl"},
+      {"Caf\xC3\xA9 cr\xC3\xA8me \xC3\xA0 No\xC3\xABl",
+       "Caf\xC3\xA9 cr\xC3\xA8me \xC3\xA0 No\xC3\xABl"},
       {"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xD0\xBC\xD0\xB8\xD1\x80",
        "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 \xD0\xBC\xD0\xB8\xD1\x80"},
       {"\xCE\x9A\xCE\xB1\xCE\xBB\xCE\xB7\xCE\xBC\xCE\xAD\xCF\x81\xCE\xB1",
        "\xCE\x9A\xCE\xB1\xCE\xBB\xCE\xB7\xCE\xBC\xCE\xAD\xCF\x81\xCE\xB1"},
-      {"Tokyo \xE6\x9D\xB1\xE4\xBA\xAC\xE3\x81\xAE\xE5\xA4\x9C", "\xE6\x9D\xB1\xE4\xBA\xAC\xE3\x81\xAE\xE5\xA4\x9C"},
+      {"Tokyo \xE6\x9D\xB1\xE4\xBA\xAC\xE3\x81\xAE\xE5\xA4\x9C",
+       "\xE6\x9D\xB1\xE4\xBA\xAC\xE3\x81\xAE\xE5\xA4\x9C"},
       {"a <b> & \"c\"", "a <b> & \"c\""},
-      {"\x93" "Caf\xE9\x94 \x80", "\xE2\x80\x9C" "Caf\xC3\xA9\xE2\x80\x9D \xE2\x82\xAC"},  // Windows-1252
+      {"\x93"
+       "Caf\xE9\x94 \x80",
+       "\xE2\x80\x9C"
+       "Caf\xC3\xA9\xE2\x80\x9D \xE2\x82\xAC"},  // Windows-1252
       {"two\r\nlines   and\ttabs ", "two lines and tabs"},
       {"nobody has \xF4\x8F\xBF\xBD", "nobody has"},
   };
@@ -183,8 +187,7 @@ TEST_F(PicturePagesTest, CaptionsInEveryScriptCanBeFoundAndCopied) {
   const std::string path = Export("show.pdf");
   for (std::size_t k = 0; k < captions.size(); ++k) {
     const std::string page = std::to_string(k + 1);
-    const std::string text =
-        Output("pdftotext -f " + page + " -l " + page + " '" + path + "' -");
+    const std::string text = Output("pdftotext -f " + page + " -l " + page + " '" + path + "' -");
     EXPECT_NE(text.find(captions[k].second), std::string::npos) << text;
   }
   // Every font an embedded subset with its Unicode map.
