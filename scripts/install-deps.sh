@@ -13,6 +13,8 @@ packages=(
   libfontconfig-dev libfribidi-dev libharfbuzz-dev fonts-dejavu-core fonts-wqy-zenhei
   # test oracles and a display for the GUI's screenshots
   qpdf poppler-utils imagemagick netpbm libjpeg-turbo-progs libxml2-utils xvfb xauth
+  # the window driven from outside, as a screen reader does (tests/gui/)
+  openbox dbus-x11 at-spi2-core python3-pyatspi xdotool x11-utils
   "$@"
 )
 

@@ -1,0 +1,151 @@
+"""The window as a screen reader drives it: through AT-SPI only (roles, names,
+actions and keys; no object names, no coordinates), a show is built, captioned,
+reordered, searched, looked at, printed and the program quit.
+
+    tests/gui/session.sh /usr/bin/python3 tests/gui/window_test.py build/bin/lumaret
+"""
+import os
+import shutil
+import sys
+import tempfile
+import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import atspi as ui  # noqa: E402
+
+PROGRAM = os.path.abspath(sys.argv[1])
+EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples")
+ARTIFACTS = os.environ.get("GUI_ARTIFACTS", os.path.join(tempfile.gettempdir(), "gui-artifacts"))
+
+work = tempfile.mkdtemp(prefix="lumaret-gui-")
+for name in ("dawn.jpg", "forest.jpg", "night.png"):
+    shutil.copy(os.path.join(EXAMPLES, name), work)
+
+proc, app = ui.launch([PROGRAM])
+win = ui.wait_window(app, "Lumaret 1.0")
+results = []
+
+
+def group(title):
+    def run(fn):
+        try:
+            fn()
+            results.append((title, None))
+            print("ok   " + title, flush=True)
+        except Exception:  # a failed group is reported, the next one still runs
+            results.append((title, traceback.format_exc()))
+            print("FAIL " + title + "\n" + traceback.format_exc(), flush=True)
+            os.makedirs(ARTIFACTS, exist_ok=True)
+            slug = "".join(c if c.isalnum() else "-" for c in title)
+            ui.screenshot(os.path.join(ARTIFACTS, slug + ".png"))
+            ui.dump_to(app, os.path.join(ARTIFACTS, slug + ".txt"))
+            for dlg in ui.dialogs(app):
+                buttons = ui.dialog_buttons(dlg)
+                for b in ("Cancel", "OK", "Back...", "Close"):
+                    if b in buttons:
+                        ui.answer(dlg, b)
+                        break
+        return fn
+    return run
+
+
+def grid():
+    return ui.find(win, role="list", showing=True)
+
+
+def cells():
+    return [ui.describe(c) for c in ui.children(grid())]
+
+
+def cell_names():
+    return [c.name for c in ui.children(grid())]
+
+
+@group("the main window is a frame with its status")
+def _():
+    assert ui.role_of(win) == "frame", ui.role_of(win)
+    ui.wait_status(win, "Picture: none   ")
+
+
+@group("pictures are added through the add dialog")
+def _():
+    ui.press_button(win, "Add pictures..")
+    dlg = ui.wait_dialog(app, text="File name:")
+    ui.set_text(ui.labelled(dlg, "File name:", role="text"),
+                " ".join('"%s"' % os.path.join(work, n)
+                         for n in ("dawn.jpg", "forest.jpg", "night.png")))
+    ui.press_button(dlg, "Open")
+    ui.wait_gone(dlg)
+    ui.wait_until(lambda: cell_names() == ["dawn.jpg", "forest.jpg", "night.png"],
+                  what="three cells")
+    ui.wait_status(win, "Thumbnail: 1 of 3")
+
+
+@group("a picture is chosen in the grid and captioned")
+def _():
+    forest = ui.find(grid(), role="list item", name="forest.jpg")
+    ui.do_action(forest, ui.actions(forest)[0])
+    ui.wait_status(win, "Thumbnail: 2 of 3")
+    caption = ui.labelled(win, "Text for this picture", role="text")
+    ui.focus(caption)
+    ui.type_text("Tall trees")
+    ui.wait_until(lambda: ui.find(grid(), role="list item", name="forest.jpg").description
+                  == "Tall trees", what="the cell's caption")
+
+
+@group("the picture moves and the list follows")
+def _():
+    ui.press_button(win, "Bring to the front")
+    ui.wait_until(lambda: cell_names()[0] == "forest.jpg", what="forest first")
+    ui.wait_status(win, "Thumbnail: 1 of 3")
+    ui.press_button(win, "Bring to the back")
+    ui.wait_until(lambda: cell_names()[1] == "forest.jpg", what="forest second")
+
+
+@group("the caption is found on the Find page")
+def _():
+    ui.select_tab(win, "Find")
+    ui.set_text(ui.labelled(win, "Search text:", role="text"), "trees")
+    ui.press_button(win, "Find pictures...")
+    table = ui.find(win, role="tree", showing=True)
+    ui.wait_until(lambda: [r[0] for r in ui.table_rows(table)] == ["forest.jpg"],
+                  what="one hit")
+    ui.select_tab(win, "Pictures")
+
+
+@group("the viewer and the print window open and close")
+def _():
+    forest = ui.find(grid(), role="list item", name="forest.jpg")
+    ui.do_action(forest, ui.actions(forest)[0])
+    ui.wait_status(win, "Thumbnail: 2 of 3")
+    ui.key("Return")
+    viewer = ui.wait_window(app, "View picture...")
+    picture = ui.find(viewer, role="image", name="forest.jpg")
+    assert "pixels" in picture.description, picture.description
+    ui.press_button(viewer, "Print")
+    printing = ui.wait_window(app, "Print picture...")
+    ui.press_button(printing, "Cancel")
+    ui.wait_gone(printing)
+    ui.press_button(viewer, "Back...")
+    ui.wait_gone(viewer)
+
+
+@group("a picture is deleted")
+def _():
+    ui.press_button(win, "Delete picture")
+    ui.wait_until(lambda: cell_names() == ["dawn.jpg", "night.png"], what="two cells")
+
+
+@group("Quit asks, then ends the program")
+def _():
+    ui.press_button(win, "Quit")
+    ui.answer(ui.wait_dialog(app, "Quit program"), "OK")
+    assert ui.wait_exit(proc) == 0
+
+
+if proc.poll() is None:
+    ui.stop(proc)
+shutil.rmtree(work, ignore_errors=True)
+failed = sum(1 for _, error in results if error)
+print("%d passed, %d failed" % (len(results) - failed, failed))
+sys.exit(1 if failed else 0)
