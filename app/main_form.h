@@ -88,7 +88,8 @@ class TMainForm : public QWidget, public ProgressSink {
   void PaintBox1Paint(QPainter& canvas);
   void PaintBox1MouseDown(QPoint point);
   void PaintBox1DblClick();
-  void KeyEditKeyDown(int key);
+  // True for the grid's own keys, whether they changed anything or not.
+  bool KeyEditKeyDown(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
   void ScrollImageInView();
   int GridColumns() const;
 

@@ -348,7 +348,7 @@ void TMainForm::PaintBox1DblClick() {
   imagora::deldib(&viewer.Picture);
 }
 
-void TMainForm::KeyEditKeyDown(int key) {
+bool TMainForm::KeyEditKeyDown(int key, Qt::KeyboardModifiers) {
   grid::Key move;
   switch (key) {
     case Qt::Key_Up:
@@ -367,9 +367,9 @@ void TMainForm::KeyEditKeyDown(int key) {
     case Qt::Key_Enter:
       if (doc_.HasCurrentPicture())
         PaintBox1DblClick();
-      return;
+      return true;
     default:
-      return;
+      return false;
   }
   const std::int32_t next =
       grid::MoveSelection(move, doc_.CurrentPicture, doc_.Slides.Count(), GridColumns());
@@ -379,6 +379,7 @@ void TMainForm::KeyEditKeyDown(int key) {
   }
   ScrollImageInView();
   PaintGridNow();
+  return true;
 }
 
 void TMainForm::ScrollImageInView() {
@@ -401,9 +402,10 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == ListView2 && event->type() == QEvent::KeyPress)
     ListView2KeyDown(static_cast<QKeyEvent*>(event)->key());
   if (watched == KeyEdit && event->type() == QEvent::KeyPress) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    KeyEditKeyDown(key);
-    return false;  // no key is consumed, so Escape still reaches the window
+    const auto* key = static_cast<QKeyEvent*>(event);
+    // The grid's keys end here even when they move nothing: the scroll box
+    // would scroll by its own step. Others, Escape among them, go on.
+    return KeyEditKeyDown(key->key(), key->modifiers());
   }
   if (ScrollBox1 && watched == ScrollBox1->viewport() && event->type() == QEvent::Resize)
     LayoutGrid();
