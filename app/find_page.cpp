@@ -17,9 +17,11 @@ namespace lumaret {
 void TMainForm::BuildFindPage(QWidget* work) {
   auto* layout = new QGridLayout(work);
   layout->setContentsMargins(8, 8, 8, 8);
-  layout->addWidget(new QLabel(QStringLiteral("Search text:"), work), 0, 0);
+  auto* searchLabel = new QLabel(QStringLiteral("Search text:"), work);
+  layout->addWidget(searchLabel, 0, 0);
   SearchEdit = new QLineEdit(work);
   SearchEdit->setObjectName(QStringLiteral("SearchEdit"));
+  searchLabel->setBuddy(SearchEdit);
   layout->addWidget(SearchEdit, 0, 1);
   SearchBtn = new QPushButton(QStringLiteral("Find pictures..."), work);
   SearchBtn->setObjectName(QStringLiteral("SearchBtn"));

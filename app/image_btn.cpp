@@ -1,5 +1,6 @@
 #include "app/image_btn.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -7,6 +8,22 @@ namespace lumaret {
 
 TImageBtn::TImageBtn(QWidget* parent) : QWidget(parent) {
   setCursor(Qt::PointingHandCursor);
+  // A click does not take the focus from where the user works.
+  setFocusPolicy(Qt::TabFocus);
+}
+
+void TImageBtn::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (!event->isAutoRepeat())
+        click();
+      event->accept();
+      return;
+    default:
+      QWidget::keyPressEvent(event);
+  }
 }
 
 void TImageBtn::setPicture(const QPixmap& picture) {

@@ -1,5 +1,6 @@
 // A picture that acts as a button: while the mouse holds it down it shows its
-// second picture, and it clicks only when released over itself.
+// second picture, and it clicks only when released over itself. Tab reaches
+// it, and Space or Enter clicks it.
 #pragma once
 
 #include <QPixmap>
@@ -21,10 +22,15 @@ class TImageBtn : public QWidget {
   const QPixmap& shownPicture() const { return shown_; }
   bool isHeld() const { return held_; }
 
+ public slots:
+  // What a click does, for the keyboard and assistive technology.
+  void click() { emit clicked(); }
+
  signals:
   void clicked();
 
  protected:
+  void keyPressEvent(QKeyEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;

@@ -9,6 +9,7 @@
 #include <QTabWidget>
 
 #include "app/about_box.h"
+#include "app/accessibility.h"
 #include "app/main_form.h"
 #include "app/print_form.h"
 #include "app/view_pic_form.h"
@@ -37,6 +38,7 @@ QString TakeOption(QStringList& arguments, const QString& name) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  lumaret::InstallAccessibility();
   // A session that ends while a file is being saved must not leave the
   // half-written temporary beside it.
   lumaret::RemoveTemporariesOnSignal();

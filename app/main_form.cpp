@@ -222,6 +222,7 @@ void TMainForm::BuildSettingsPage(QWidget* work) {
   int y = 8;
   for (const Row& row : rows) {
     auto* label = new QLabel(QString::fromLatin1(row.label), work);
+    label->setBuddy(row.control);  // the control's name for assistive technology
     label->setGeometry(8, y, controlX - 10, controlHeight);
     row.control->setGeometry(controlX, y, row.width, controlHeight);
     if (row.percent) {
@@ -294,12 +295,14 @@ QWidget* TMainForm::BuildBottomBar() {
   ueberbtn->setPicture(artwork::ImageButtonPicture(Motif::Info, QStringLiteral("Info"), false));
   ueberbtn->setPicture2(artwork::ImageButtonPicture(Motif::Info, QStringLiteral("Info"), true));
   ueberbtn->setToolTip(QStringLiteral("Information about the program"));
+  ueberbtn->setAccessibleName(QStringLiteral("Info"));
   ueberbtn->move(0, 8);
   connect(ueberbtn, &TImageBtn::clicked, this, &TMainForm::ueberbtnClick);
   endebtn = Named(new TImageBtn(right), "endebtn");
   endebtn->setPicture(artwork::ImageButtonPicture(Motif::Quit, QStringLiteral("Quit"), false));
   endebtn->setPicture2(artwork::ImageButtonPicture(Motif::Quit, QStringLiteral("Quit"), true));
   endebtn->setToolTip(QStringLiteral("Quit the program"));
+  endebtn->setAccessibleName(QStringLiteral("Quit"));
   endebtn->move(104, 8);
   connect(endebtn, &TImageBtn::clicked, this, &TMainForm::EndeBtnClick);
   row->addWidget(right);
@@ -442,6 +445,7 @@ void TMainForm::StatusBar1DrawPanel(QPainter& canvas, int panel, const QRect& re
 }
 
 void TMainForm::SetProStatus(int percent) {
+  StatusBar1->setPanelValue(kProgressPanel, percent);
   if (percent < progressPercent_) {
     progressPercent_ = percent;
     // Inside the grid's paint a second paint of the window cannot start.

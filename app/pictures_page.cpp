@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include "app/accessibility.h"
 #include "app/artwork.h"
 #include "app/grid_geometry.h"
 #include "app/main_form.h"
@@ -157,13 +158,15 @@ void TMainForm::BuildPicturesPage(QWidget* work) {
   Label1->setTextFormat(Qt::PlainText);
   column->addWidget(Label1);
   auto* captionRow = new QHBoxLayout;
-  captionRow->addWidget(new QLabel(QStringLiteral("Text for this picture"), work));
+  auto* captionLabel = new QLabel(QStringLiteral("Text for this picture"), work);
+  captionRow->addWidget(captionLabel);
   captionRow->addStretch(1);
   FilenamesCheck =
       Named(new QCheckBox(QStringLiteral("Use filename as default text"), work), "FilenamesCheck");
   captionRow->addWidget(FilenamesCheck);
   column->addLayout(captionRow);
   Memo1 = Named(new QPlainTextEdit(work), "Memo1");
+  captionLabel->setBuddy(Memo1);
   Memo1->setFixedHeight(64);
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -183,6 +186,7 @@ void TMainForm::SlideListChanged() {
   ShowHits();
   LayoutGrid();
   PaintBox1->update();
+  AnnounceGridChange(PaintBox1);
 }
 
 void TMainForm::NewFotoBtnClick() {
@@ -232,12 +236,14 @@ void TMainForm::SetCaptionBox(const std::string& caption) {
 void TMainForm::adibchanged() {
   if (const auto caption = CurrentCaption(doc_))
     SetCaptionBox(*caption);
+  AnnounceGridChange(PaintBox1);
 }
 
 void TMainForm::Memo1Change() {
   if (settingCaptionBox_)
     return;
   StoreCaption(doc_, CaptionBytes(Memo1->toPlainText()));
+  AnnounceGridChange(PaintBox1);
   // A caption is searched too: the hits follow it.
   if (!search_.Text().empty()) {
     search_.Refresh(doc_.Slides);
@@ -261,6 +267,7 @@ void TMainForm::LayoutGrid() {
 void TMainForm::PaintGridNow() {
   LayoutGrid();
   PaintBox1->repaint();
+  AnnounceGridChange(PaintBox1);
 }
 
 void TMainForm::PaintBox1Paint(QPainter& canvas) {

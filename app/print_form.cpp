@@ -103,6 +103,8 @@ TPrintForm::TPrintForm(const imagora::DibHandle& picture, SettingsStore& setting
   heightLabel->setGeometry(28, 96, 80, 20);
   HochEdit = Named(new TSpinEdit(size), "HochEdit");
   HochEdit->setGeometry(110, 94, 60, 22);
+  widthLabel->setBuddy(BreitEdit);
+  heightLabel->setBuddy(HochEdit);
   for (TSpinEdit* edit : {BreitEdit, HochEdit}) {
     edit->setLimits(kLowestPercent, kHighestPercent);
     edit->setValue(kStartPercent);

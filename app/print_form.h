@@ -30,6 +30,7 @@ class TPrintForm : public QDialog {
 
   // The layout as the controls give it now.
   PrintOptions Options() const;
+  const imagora::DibHandle& Picture() const { return picture_; }
 
   void FormShow();
   void PrintSetupBtnClick();

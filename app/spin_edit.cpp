@@ -1,5 +1,6 @@
 #include "app/spin_edit.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -12,6 +13,18 @@ namespace lumaret {
 TSpinEdit::TSpinEdit(QWidget* parent) : QAbstractSpinBox(parent) {
   setValue(0);
   connect(lineEdit(), &QLineEdit::textChanged, this, &TSpinEdit::changed);
+  connect(lineEdit(), &QLineEdit::textChanged, this, [this] {
+    QAccessibleValueChangeEvent event(this, value());
+    QAccessible::updateAccessibility(&event);
+  });
+}
+
+int TSpinEdit::minimum() const {
+  return lowest_ == highest_ ? std::numeric_limits<std::int32_t>::min() : lowest_;
+}
+
+int TSpinEdit::maximum() const {
+  return lowest_ == highest_ ? std::numeric_limits<std::int32_t>::max() : highest_;
 }
 
 void TSpinEdit::setLimits(std::int32_t lowest, std::int32_t highest) {

@@ -10,6 +10,12 @@ namespace lumaret {
 
 class TSpinEdit : public QAbstractSpinBox {
   Q_OBJECT
+  // What assistive technology reads and sets; no limits read as the whole
+  // range of the number.
+  Q_PROPERTY(qint64 value READ value WRITE setValue)
+  Q_PROPERTY(int minimum READ minimum)
+  Q_PROPERTY(int maximum READ maximum)
+  Q_PROPERTY(int stepSize READ stepSize)
 
  public:
   explicit TSpinEdit(QWidget* parent = nullptr);
@@ -18,6 +24,9 @@ class TSpinEdit : public QAbstractSpinBox {
   void setLimits(std::int32_t lowest, std::int32_t highest);
   std::int32_t lowest() const { return lowest_; }
   std::int32_t highest() const { return highest_; }
+  int minimum() const;
+  int maximum() const;
+  int stepSize() const { return 1; }
 
   // The number in the field; the lowest value when the text is not a number.
   std::int32_t value() const;

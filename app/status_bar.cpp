@@ -1,6 +1,8 @@
 #include "app/status_bar.h"
 
+#include <QAccessible>
 #include <QPainter>
+#include <algorithm>
 
 namespace lumaret {
 namespace {
@@ -16,13 +18,31 @@ StatusBar::StatusBar(QWidget* parent) : QWidget(parent) {
 }
 
 void StatusBar::addPanel(int width, bool ownerDrawn) {
-  panels_.push_back({width, ownerDrawn, {}});
+  panels_.push_back({width, ownerDrawn, {}, 0});
   update();
 }
 
 void StatusBar::setPanelText(int panel, const QString& text) {
-  panels_.at(std::size_t(panel)).text = text;
+  QString& shown = panels_.at(std::size_t(panel)).text;
+  // The grid sets the same text at every paint: a reader hears only changes.
+  if (shown == text)
+    return;
+  shown = text;
   update(panelRect(panel));
+  QAccessibleEvent event(this, QAccessible::NameChanged);
+  event.setChild(panel);
+  QAccessible::updateAccessibility(&event);
+}
+
+void StatusBar::setPanelValue(int panel, int value) {
+  value = std::clamp(value, 0, 100);
+  int& shown = panels_.at(std::size_t(panel)).value;
+  if (shown == value)
+    return;
+  shown = value;
+  QAccessibleValueChangeEvent event(this, value);
+  event.setChild(panel);
+  QAccessible::updateAccessibility(&event);
 }
 
 QRect StatusBar::panelRect(int panel) const {

@@ -25,6 +25,12 @@ class StatusBar : public QWidget {
   void addPanel(int width, bool ownerDrawn);
   void setPanelText(int panel, const QString& text);
   QString panelText(int panel) const { return panels_.at(std::size_t(panel)).text; }
+  int panelCount() const { return int(panels_.size()); }
+  bool panelOwnerDrawn(int panel) const { return panels_.at(std::size_t(panel)).ownerDrawn; }
+  // An owner-drawn panel shows a measure; assistive technology reads it as
+  // 0 to 100, whatever the owner draws.
+  void setPanelValue(int panel, int value);
+  int panelValue(int panel) const { return panels_.at(std::size_t(panel)).value; }
   void setDrawPanel(DrawPanel draw) { drawPanel_ = std::move(draw); }
 
   // The rectangle inside the panel's border, in the bar's coordinates.
@@ -40,6 +46,7 @@ class StatusBar : public QWidget {
     int width;
     bool ownerDrawn;
     QString text;
+    int value = 0;
   };
   std::vector<Panel> panels_;
   DrawPanel drawPanel_;

@@ -59,7 +59,9 @@ TViewPicForm::TViewPicForm(ViewerServices services, QWidget* parent)
     row->addWidget(button);
   }
   row->addSpacing(12);
-  row->addWidget(new QLabel(QStringLiteral("Zoom:"), bar));
+  auto* zoomLabel = new QLabel(QStringLiteral("Zoom:"), bar);
+  zoomLabel->setBuddy(ZoomEd);
+  row->addWidget(zoomLabel);
   row->addWidget(ZoomEd);
   row->addStretch(1);
   column->addWidget(bar);

@@ -3,10 +3,13 @@
 
 #include <QApplication>
 
+#include "app/accessibility.h"
+
 int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  lumaret::InstallAccessibility();
   QApplication::setApplicationDisplayName(QStringLiteral("Lumaret"));
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

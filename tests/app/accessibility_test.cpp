@@ -1,0 +1,270 @@
+// What assistive technology finds in the windows: roles, names, values and
+// the actions a click has, read through QAccessible as a screen reader's
+// bridge reads them.
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/about_box.h"
+#include "app/image_btn.h"
+#include "app/main_form.h"
+#include "app/paint_box.h"
+#include "app/print_form.h"
+#include "app/spin_edit.h"
+#include "app/status_bar.h"
+#include "app/view_pic_form.h"
+#include "imagora/imagora.h"
+#include "tests/app/form_fixture.h"
+#include "tests/app/picture_fixture.h"
+
+namespace lumaret {
+namespace {
+
+QAccessibleInterface* Face(QObject* object) {
+  QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(object);
+  EXPECT_NE(iface, nullptr) << object->objectName().toStdString();
+  return iface;
+}
+
+std::string Name(QAccessibleInterface* iface) {
+  return iface->text(QAccessible::Name).toStdString();
+}
+
+std::string Description(QAccessibleInterface* iface) {
+  return iface->text(QAccessible::Description).toStdString();
+}
+
+class AccessibilityTest : public testing::FormFixture {
+ protected:
+  void SetUp() override {
+    CreateForm();
+    form->show();
+    QApplication::processEvents();
+  }
+  void AddNamed(int count) {
+    std::vector<std::string> files;
+    for (int i = 1; i <= count; ++i)
+      files.push_back(dir / ("p" + std::to_string(i) + ".jpg"));
+    Add(files);
+    for (std::uint32_t i = 0; i < form->Document().Slides.Count(); ++i)
+      form->Document().Slides.Select(std::int32_t(i)).Caption = "caption " + std::to_string(i + 1);
+  }
+  QAccessibleInterface* Grid() { return Face(Control<TPaintBox>("PaintBox1")); }
+  std::string ChildNames(QAccessibleInterface* list) {
+    std::string names;
+    for (int i = 0; i < list->childCount(); ++i)
+      names += Name(list->child(i)) + " ";
+    return names;
+  }
+};
+
+TEST_F(AccessibilityTest, WindowsAreWindowsWithTheirTitlesAndDialogsAreDialogs) {
+  TViewPicForm& viewer = form->ViewPicForm();
+  QPrinter pdf(QPrinter::HighResolution);
+  TPrintForm print(viewer.Picture, settings, pdf, printerDialogs, messages, &viewer);
+  TAboutBox about(shell, form.get());
+  const std::tuple<QWidget*, QAccessible::Role, const char*> windows[] = {
+      {form.get(), QAccessible::Window, "Lumaret 1.0"},
+      {&viewer, QAccessible::Window, "View picture..."},
+      {&print, QAccessible::Window, "Print picture..."},
+      {&about, QAccessible::Dialog, ""},
+  };
+  for (const auto& [window, role, title] : windows) {
+    QAccessibleInterface* iface = Face(window);
+    EXPECT_EQ(iface->role(), role) << title;
+    if (*title) {
+      EXPECT_EQ(Name(iface), title);
+    }
+  }
+}
+
+struct Labelled {
+  const char* object;
+  const char* name;
+};
+
+class LabelledControls : public AccessibilityTest,
+                         public ::testing::WithParamInterface<Labelled> {};
+
+TEST_P(LabelledControls, AreNamedByTheirVisibleLabel) {
+  auto* control = form->findChild<QWidget*>(QLatin1String(GetParam().object));
+  if (!control)
+    control = form->ViewPicForm().findChild<QWidget*>(QLatin1String(GetParam().object));
+  ASSERT_NE(control, nullptr) << GetParam().object;
+  EXPECT_EQ(Name(Face(control)), GetParam().name);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LabelledControls,
+    ::testing::Values(Labelled{"TimeEd", "Bleeding duration"}, Labelled{"TimeEd2", "Stop time:"},
+                      Labelled{"TextXEd", "Text position x:"},
+                      Labelled{"TextYEd", "Text position y:"}, Labelled{"FontSizeEd", "Font size:"},
+                      Labelled{"Memo1", "Text for this picture"},
+                      Labelled{"SearchEdit", "Search text:"}, Labelled{"ZoomEd", "Zoom:"}),
+    [](const auto& info) { return std::string(info.param.object); });
+
+TEST_F(AccessibilityTest, ComboBoxesAreLabelledByTheirVisibleLabel) {
+  const Labelled combos[] = {{"HtmlColorComboBox1", "Background color:"},
+                             {"HtmlColorComboBox3", "Text color:"},
+                             {"HtmlColorComboBox2", "Text border"}};
+  for (const Labelled& c : combos) {
+    const auto labels = Face(Control<QWidget>(c.object))->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1) << c.object << Name(Face(Control<QWidget>(c.object)));
+    EXPECT_EQ(Name(labels.front().first), c.name);
+  }
+}
+
+TEST_F(AccessibilityTest, SpinEditsExposeTheirValueAndRangeAndClampWhatIsSet) {
+  auto* edit = Control<TSpinEdit>("TimeEd2");
+  QAccessibleValueInterface* value = Face(edit)->valueInterface();
+  ASSERT_NE(value, nullptr);
+  EXPECT_EQ(value->currentValue().toInt(), edit->value());
+  EXPECT_EQ(value->minimumValue().toInt(), SlideshowSettings::kMinTime);
+  EXPECT_EQ(value->maximumValue().toInt(), SlideshowSettings::kMaxTime);
+  value->setCurrentValue(2000000.0);
+  EXPECT_EQ(edit->text().toStdString(), std::to_string(SlideshowSettings::kMaxTime));
+  value->setCurrentValue(1234.0);
+  EXPECT_EQ(edit->value(), 1234);
+  EXPECT_EQ(value->currentValue().toInt(), 1234);
+}
+
+TEST_F(AccessibilityTest, PictureButtonsArePushButtonsWhosePressClicksAfterReturning) {
+  auto* quit = Control<TImageBtn>("endebtn");
+  QAccessibleInterface* iface = Face(quit);
+  EXPECT_EQ(iface->role(), QAccessible::Button);
+  EXPECT_EQ(Name(iface), "Quit");
+  EXPECT_EQ(Description(iface), "Quit the program");
+  EXPECT_EQ(Name(Face(Control<TImageBtn>("ueberbtn"))), "Info");
+  EXPECT_TRUE(iface->state().focusable);
+  ASSERT_TRUE(
+      iface->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+
+  messages.answers = {false};
+  iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_TRUE(messages.shown.empty());  // the press returned before the question
+  QApplication::processEvents();
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0].title, "Quit program");
+}
+
+TEST_F(AccessibilityTest, PictureButtonsTakeTabAndClickWithSpaceAndEnter) {
+  auto* info = Control<TImageBtn>("ueberbtn");
+  EXPECT_EQ(info->focusPolicy(), Qt::TabFocus);
+  int clicks = 0;
+  QObject::connect(info, &TImageBtn::clicked, [&] { ++clicks; });
+  modal.answers = {QDialog::Rejected, QDialog::Rejected};
+  QTest::keyClick(info, Qt::Key_Space);
+  QTest::keyClick(info, Qt::Key_Return);
+  QTest::keyClick(info, Qt::Key_A);
+  EXPECT_EQ(clicks, 2);
+}
+
+TEST_F(AccessibilityTest, ToolStripPressReturnsBeforeTheDialogItOpens) {
+  const std::pair<const char*, const char*> tools[] = {
+      {"NewBtn", "New"}, {"OpenBtn", "Open..."}, {"SaveAsBtn", "Save as..."}};
+  for (const auto& [object, name] : tools) {
+    QAccessibleInterface* iface = Face(Control<QToolButton>(object));
+    EXPECT_EQ(iface->role(), QAccessible::Button) << object;
+    EXPECT_EQ(Name(iface), name);
+    const std::size_t asked = messages.shown.size() + dialogs.shown.size();
+    messages.answers = {false};
+    iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(messages.shown.size() + dialogs.shown.size(), asked) << object;
+    QApplication::processEvents();
+    EXPECT_EQ(messages.shown.size() + dialogs.shown.size(), asked + 1) << object;
+  }
+}
+
+TEST_F(AccessibilityTest, StatusBarHasATextLabelAndAProgressBar) {
+  QAccessibleInterface* bar = Face(Control<StatusBar>("StatusBar1"));
+  EXPECT_EQ(bar->role(), QAccessible::StatusBar);
+  ASSERT_EQ(bar->childCount(), 2);
+  QAccessibleInterface* text = bar->child(0);
+  EXPECT_EQ(text->role(), QAccessible::StaticText);
+  Control<StatusBar>("StatusBar1")->setPanelText(0, QStringLiteral("Thumbnail: 2 of 5"));
+  EXPECT_EQ(Name(text), "Thumbnail: 2 of 5");
+  EXPECT_EQ(bar->indexOfChild(text), 0);
+
+  QAccessibleInterface* progress = bar->child(1);
+  EXPECT_EQ(progress->role(), QAccessible::ProgressBar);
+  QAccessibleValueInterface* value = progress->valueInterface();
+  ASSERT_NE(value, nullptr);
+  EXPECT_EQ(value->minimumValue().toInt(), 0);
+  EXPECT_EQ(value->maximumValue().toInt(), 100);
+  const std::pair<int, int> percents[] = {{40, 40}, {100, 100}, {250, 100}, {0, 0}};
+  for (const auto& [given, read] : percents) {
+    form->SetProStatus(given);
+    EXPECT_EQ(value->currentValue().toInt(), read) << given;
+  }
+}
+
+TEST_F(AccessibilityTest, GridListsThePicturesThroughAddingDeletingAndMoving) {
+  QAccessibleInterface* list = Grid();
+  EXPECT_EQ(list->role(), QAccessible::List);
+  EXPECT_EQ(list->childCount(), 0);
+  AddNamed(3);
+  EXPECT_EQ(ChildNames(list), "p1.jpg p2.jpg p3.jpg ");
+  QAccessibleInterface* second = list->child(1);
+  EXPECT_EQ(second->role(), QAccessible::ListItem);
+  EXPECT_EQ(Description(second), "caption 2");
+  EXPECT_EQ(list->indexOfChild(second), 1);
+
+  form->Document().CurrentPicture = 2;
+  form->NachVornBtnClick();
+  EXPECT_EQ(ChildNames(list), "p2.jpg p1.jpg p3.jpg ");
+  form->DelFotoBtnClick();  // p2, now first and current
+  EXPECT_EQ(ChildNames(list), "p1.jpg p3.jpg ");
+  EXPECT_EQ(list->child(2), nullptr);
+}
+
+TEST_F(AccessibilityTest, TheCurrentPictureIsSelectedAndChoosingAChildMakesItCurrent) {
+  AddNamed(4);
+  QAccessibleInterface* list = Grid();
+  auto selected = [&] {
+    std::string marks;
+    for (int i = 0; i < list->childCount(); ++i) {
+      const QAccessible::State s = list->child(i)->state();
+      EXPECT_TRUE(s.selectable && s.focusable);
+      marks += s.selected && s.focused ? "x" : "-";
+    }
+    return marks;
+  };
+  EXPECT_EQ(selected(), "x---");
+  QAccessibleActionInterface* third = list->child(2)->actionInterface();
+  ASSERT_NE(third, nullptr);
+  third->doAction(QAccessibleActionInterface::setFocusAction());
+  EXPECT_EQ(form->Document().CurrentPicture, 3);
+  EXPECT_EQ(Control<QPlainTextEdit>("Memo1")->toPlainText(), "caption 3");
+  EXPECT_EQ(selected(), "--x-");
+  list->child(3)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(form->Document().CurrentPicture, 4);
+  EXPECT_EQ(list->focusChild(), list->child(3));
+}
+
+TEST_F(AccessibilityTest, TheViewerAndThePrintPreviewArePicturesNamedByTheirFile) {
+  TViewPicForm& viewer = form->ViewPicForm();
+  viewer.Picture = testing::SolidPicture(4000, 3000, 0);
+  viewer.FileName = "/pictures/harbour at dawn.bmp";
+  auto check = [](QWidget* box) {
+    QAccessibleInterface* iface = Face(box);
+    EXPECT_EQ(iface->role(), QAccessible::Graphic);
+    EXPECT_EQ(Name(iface), "harbour at dawn.bmp");
+    EXPECT_EQ(Description(iface), "4000 \u00D7 3000 pixels");
+  };
+  check(viewer.findChild<TPaintBox*>(QStringLiteral("PaintBox1")));
+  modal.inspect = [&](QDialog& print) {
+    check(print.findChild<TPaintBox*>(QStringLiteral("PrintPaintBox")));
+  };
+  viewer.PrintBrnClick();
+  EXPECT_EQ(modal.shown.size(), 1u);
+  imagora::deldib(&viewer.Picture);
+}
+
+}  // namespace
+}  // namespace lumaret
