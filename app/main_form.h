@@ -119,6 +119,7 @@ class TMainForm : public QWidget, public ProgressSink {
   void BuildSettingsPage(QWidget* work);
   void BuildPdfPage(QWidget* work);
   void BuildPicturesPage(QWidget* work);
+  void PlaceCommands(QWidget* strip);
   void BuildFindPage(QWidget* work);
 
   // After every change of the list: the hits are found again, so that each

@@ -36,6 +36,8 @@ namespace {
 constexpr int kTextPanel = 0;
 constexpr int kWheelStep = 20;
 constexpr int kPicturesPage = 0;
+constexpr int kCaptionStripHeight = 80;
+constexpr int kCaptionBoxHeight = 63;
 
 }  // namespace
 
@@ -86,8 +88,9 @@ std::string CaptionBytes(QString text) {
 
 void TMainForm::BuildPicturesPage(QWidget* work) {
   auto* column = new QVBoxLayout(work);
-  column->setContentsMargins(8, 8, 8, 8);
-  column->setSpacing(4);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  auto* strip = new QWidget(work);
 
   struct Command {
     QPushButton** button;
@@ -107,22 +110,18 @@ void TMainForm::BuildPicturesPage(QWidget* work) {
       {&NachHintenBtn, "NachHintenBtn", "Bring to the back", "", artwork::Motif::Later,
        &TMainForm::NachHintenBtnClick},
   };
-  // Two by two, so that the buttons fit the window's first size with their glyphs.
-  auto* buttons = new QGridLayout;
-  buttons->setSpacing(4);
-  int place = 0;
   for (const Command& command : commands) {
-    auto* button = Named(new QPushButton(QString::fromLatin1(command.caption), work), command.name);
+    auto* button =
+        Named(new QPushButton(QString::fromLatin1(command.caption), strip), command.name);
     button->setToolTip(QString::fromLatin1(command.hint));
     button->setIcon(artwork::Glyph(command.glyph));
     button->setAutoDefault(false);
     connect(button, &QPushButton::clicked, this, command.run);
-    buttons->addWidget(button, place / 2, place % 2);
     *command.button = button;
-    ++place;
   }
-  buttons->setColumnStretch(2, 1);
-  column->addLayout(buttons);
+  FilenamesCheck =
+      Named(new QCheckBox(QStringLiteral("Use filename as default text"), strip), "FilenamesCheck");
+  PlaceCommands(strip);
 
   ScrollBox1 = Named(new QScrollArea(work), "ScrollBox1");
   ScrollBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -146,7 +145,6 @@ void TMainForm::BuildPicturesPage(QWidget* work) {
   PaintBox1->onMouseDown = [this](QPoint point) { PaintBox1MouseDown(point); };
   PaintBox1->onDoubleClick = [this] { PaintBox1DblClick(); };
   ScrollBox1->setWidget(PaintBox1);
-  column->addWidget(ScrollBox1, 1);
 
   // KeyEdit only takes the grid's keys: it lies behind the grid, never seen.
   KeyEdit = Named(new QLineEdit(QStringLiteral("KeyEdit"), ScrollBox1), "KeyEdit");
@@ -156,29 +154,61 @@ void TMainForm::BuildPicturesPage(QWidget* work) {
 
   Label1 = Named(new QLabel(work), "Label1");
   Label1->setTextFormat(Qt::PlainText);
-  column->addWidget(Label1);
-  auto* captionRow = new QHBoxLayout;
+  Label1->setContentsMargins(8, 1, 8, 2);
+  auto* captionStrip = new QWidget(work);
+  auto* captionRow = new QVBoxLayout(captionStrip);
+  captionRow->setContentsMargins(8, 0, 8, 0);
+  captionRow->setSpacing(1);
   auto* captionLabel = new QLabel(QStringLiteral("Text for this picture"), work);
   captionRow->addWidget(captionLabel);
-  captionRow->addStretch(1);
-  FilenamesCheck =
-      Named(new QCheckBox(QStringLiteral("Use filename as default text"), work), "FilenamesCheck");
-  captionRow->addWidget(FilenamesCheck);
-  column->addLayout(captionRow);
-  Memo1 = Named(new QPlainTextEdit(work), "Memo1");
+  Memo1 = Named(new QPlainTextEdit(captionStrip), "Memo1");
   captionLabel->setBuddy(Memo1);
-  Memo1->setFixedHeight(64);
+  Memo1->setFixedHeight(kCaptionBoxHeight);
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
   connect(Memo1, &QPlainTextEdit::textChanged, this, &TMainForm::Memo1Change);
-  column->addWidget(Memo1);
+  captionRow->addWidget(Memo1);
+  captionStrip->setFixedHeight(std::max(kCaptionStripHeight, captionStrip->sizeHint().height()));
+
+  // Top to bottom: the commands, the caption, the grid taking what is left,
+  // and the current picture's path along the bottom edge.
+  column->addWidget(strip);
+  column->addWidget(captionStrip);
+  column->addWidget(ScrollBox1, 1);
+  column->addWidget(Label1);
   // Tab reaches the grid's key holder fourth, after the first three buttons.
   QWidget* const order[] = {NewFotoBtn,    DelFotoBtn,     NachVornBtn, KeyEdit,
                             NachHintenBtn, FilenamesCheck, Memo1};
   for (std::size_t i = 1; i < std::size(order); ++i)
     QWidget::setTabOrder(order[i - 1], order[i]);
   LayoutGrid();
+}
+
+// The design's places for the commands. Where the desktop's font makes a
+// button wider or taller than the design, it takes the room and pushes what
+// lies right of it or below it.
+void TMainForm::PlaceCommands(QWidget* strip) {
+  auto width = [](QWidget* control, int design) {
+    return std::max(design, control->sizeHint().width());
+  };
+  const int height = std::max({25, NewFotoBtn->sizeHint().height(), DelFotoBtn->sizeHint().height(),
+                               NachVornBtn->sizeHint().height()});
+  const int addWidth = width(NewFotoBtn, 129);
+  const int deleteWidth = width(DelFotoBtn, 113);
+  const int orderWidth = std::max(width(NachVornBtn, 121), width(NachHintenBtn, 121));
+  const int deleteX = std::max(144, 8 + addWidth + 7);
+  const int orderX = std::max(264, deleteX + deleteWidth + 7);
+  NewFotoBtn->setGeometry(8, 8, addWidth, height);
+  DelFotoBtn->setGeometry(deleteX, 8, deleteWidth, height);
+  NachVornBtn->setGeometry(orderX, 8, orderWidth, height);
+  NachHintenBtn->setGeometry(orderX, 32 + height - 25, orderWidth, height);
+  const QSize check = FilenamesCheck->sizeHint();
+  FilenamesCheck->setGeometry(8, 40 + height - 25, check.width(), std::max(17, check.height()));
+  const int bottom =
+      std::max(NachHintenBtn->geometry().bottom(), FilenamesCheck->geometry().bottom());
+  strip->setFixedHeight(std::max(65, bottom + 1 + 8));
+  strip->setMinimumWidth(orderX + orderWidth + 8);
 }
 
 void TMainForm::SlideListChanged() {

@@ -2,7 +2,10 @@
 // the grid's keys stay with the grid.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
@@ -31,6 +34,12 @@ class PicturesPage : public testing::FormFixture {
   }
 
   QLineEdit* Keys() { return Control<QLineEdit>("KeyEdit"); }
+  // Where a control lies on the page's working area.
+  QRect Place(QWidget* control) {
+    QWidget* work = Control<QWidget>("ScrollBox1")->parentWidget();
+    return QRect(control->mapTo(work, QPoint(0, 0)), control->size());
+  }
+  QRect Place(const char* name) { return Place(Control<QWidget>(name)); }
   QScrollBar* Bar() { return Control<QScrollArea>("ScrollBox1")->verticalScrollBar(); }
 };
 
@@ -49,6 +58,35 @@ TEST_F(PicturesPage, DownWithNothingBelowLeavesTheScrollWhereTheCellShows) {
   QTest::keyClick(Keys(), Qt::Key_Down);
   EXPECT_EQ(form->Document().CurrentPicture, current);
   EXPECT_EQ(Bar()->value(), shown);
+}
+
+TEST_F(PicturesPage, TheCheckBoxSitsUnderTheFirstButtonAsTheDesignPlacesIt) {
+  EXPECT_EQ(Place("FilenamesCheck").topLeft(), QPoint(8, Place("NewFotoBtn").bottom() + 8));
+}
+
+TEST_F(PicturesPage, TopToBottomCommandsCaptionGridPath) {
+  const std::pair<const char*, const char*> above[] = {{"NachHintenBtn", "Memo1"},
+                                                       {"FilenamesCheck", "Memo1"},
+                                                       {"Memo1", "ScrollBox1"},
+                                                       {"ScrollBox1", "Label1"}};
+  for (const auto& [upper, lower] : above)
+    EXPECT_LT(Place(upper).bottom(), Place(lower).top()) << upper << " over " << lower;
+  QLabel* caption = nullptr;
+  for (QLabel* label : form->findChildren<QLabel*>())
+    if (label->text() == "Text for this picture")
+      caption = label;
+  ASSERT_NE(caption, nullptr);
+  EXPECT_LT(Place(caption).bottom(), Place("Memo1").top());
+  EXPECT_EQ(Place("Memo1").height(), 63);
+}
+
+TEST_F(PicturesPage, TheGridTakesWhatATallerWindowGivesAndThePathStaysAtTheBottom) {
+  QWidget* work = Control<QWidget>("ScrollBox1")->parentWidget();
+  const int grid = Place("ScrollBox1").height();
+  form->resize(form->width(), form->height() + 100);
+  QApplication::processEvents();
+  EXPECT_EQ(Place("ScrollBox1").height(), grid + 100);
+  EXPECT_EQ(Place("Label1").bottom(), work->height() - 1);
 }
 
 }  // namespace
