@@ -127,16 +127,18 @@ TPrintForm::TPrintForm(const imagora::DibHandle& picture, SettingsStore& setting
   CancelBitBtn2 = Named(new QPushButton(QStringLiteral("Cancel"), this), "CancelBitBtn2");
   CancelBitBtn2->setGeometry(340, 290, 80, 28);
 
-  connect(OkBitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+  connect(OkBitBtn1, &QPushButton::clicked, this, [this] { OkBitBtn1Click(); });
   connect(CancelBitBtn2, &QPushButton::clicked, this, &QDialog::reject);
   connect(PrintSetupBtn, &QPushButton::clicked, this, [this] { PrintSetupBtnClick(); });
-  connect(UserdefCheck, &QRadioButton::clicked, this, [this] { UserdefCheckClick(); });
+  // The options follow their state, not the mouse: the keyboard and screen
+  // readers toggle them without a click.
+  connect(UserdefCheck, &QRadioButton::toggled, this, [this] { UserdefCheckClick(); });
   // A change of these options can change the page's proportions to keep, so
   // the percentages are coupled anew and the preview follows.
   for (QAbstractButton* option :
        {static_cast<QAbstractButton*>(UseFullCheck), static_cast<QAbstractButton*>(SverhCheck),
         static_cast<QAbstractButton*>(ZentrCheck)})
-    connect(option, &QAbstractButton::clicked, this, [this] { BreitEditChange(); });
+    connect(option, &QAbstractButton::toggled, this, [this] { BreitEditChange(); });
   connect(BreitEdit, &TSpinEdit::changed, this, [this] { BreitEditChange(); });
   connect(HochEdit, &TSpinEdit::changed, this, [this] { HochEditChange(); });
 
@@ -235,6 +237,21 @@ void TPrintForm::HochEditChange() {
   busy_ = false;
 }
 
+bool PrinterAvailable(const QPrinter& printer) {
+  if (printer.outputFormat() == QPrinter::PdfFormat)
+    return !printer.outputFileName().isEmpty();
+  return printer.isValid() && !printer.printerName().isEmpty();
+}
+
+void TPrintForm::OkBitBtn1Click() {
+  // Said while the window is still open, so the user can choose a printer.
+  if (!PrinterAvailable(printer_)) {
+    messages_.error(kNoPrinterText, "Error");
+    return;
+  }
+  accept();
+}
+
 void TPrintForm::UserdefCheckClick() {
   if (!UserdefCheck->isChecked())
     return;
@@ -250,8 +267,10 @@ void PrintPicture(QPrinter& printer, const imagora::DibHandle& picture, const Pr
     return;
   printer.setDocName(QLatin1String(kPrintJobTitle));
   QPainter painter;
-  if (!painter.begin(&printer))
+  if (!painter.begin(&printer)) {
+    messages.error("The printer could not be started; nothing was printed.", "Error");
     return;
+  }
   const PrintPlacement at = PrintLayout(printer.width(), printer.height(), w, h, options);
   PainterDevice device(painter, DT_RASPRINTER);
   PaintDib(device, at.x, at.y, at.width, at.height, picture, 0, 0, w, h, false, SRCCOPY, true,

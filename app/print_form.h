@@ -38,6 +38,8 @@ class TPrintForm : public QDialog {
   void BreitEditChange();
   void HochEditChange();
   void UserdefCheckClick();
+  // Accepts only when there is a printer to print on.
+  void OkBitBtn1Click();
 
   // Keeps the percentages and the window state, however the window closes.
   void done(int result) override;
@@ -75,5 +77,9 @@ void PrintPicture(QPrinter& printer, const imagora::DibHandle& picture, const Pr
                   Messages& messages);
 
 inline constexpr const char* kPrintJobTitle = "Lumaret picture";
+inline constexpr const char* kNoPrinterText = "No printer is available; nothing was printed.";
+
+// A printer of the system, or a PDF file with a name.
+bool PrinterAvailable(const QPrinter& printer);
 
 }  // namespace lumaret

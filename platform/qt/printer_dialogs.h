@@ -3,7 +3,9 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
+class QDialog;
 class QPrinter;
 class QWidget;
 
@@ -16,6 +18,9 @@ class PrinterDialogs {
   // when the choice was confirmed.
   virtual bool setup(QPrinter& printer, QWidget* parent) = 0;
 };
+
+// The set-up dialog as QtPrinterDialogs runs it.
+std::unique_ptr<QDialog> NewPrinterSetupDialog(QPrinter& printer, QWidget* parent);
 
 class QtPrinterDialogs : public PrinterDialogs {
  public:

@@ -1,6 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QPrinter>
+#include <QPushButton>
+
 #include "platform/dialogs.h"
+#include "platform/qt/printer_dialogs.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_settings_store.h"
 #include "platform/qt/qt_shell.h"
@@ -83,6 +90,18 @@ TEST(RecordingDialogs, AnswersFromItsQueuesThenCancels) {
   ASSERT_EQ(dialogs.shown.size(), 5u);
   EXPECT_EQ(dialogs.shown[2].kind, RecordingDialogs::Kind::Open);
   EXPECT_EQ(dialogs.shown[4].initialColor, 0xFFFFFFu);
+}
+
+TEST(PrinterSetupDialog, ItsAcceptButtonOnlyConfirmsTheChoice) {
+  QPrinter printer;
+  auto dialog = NewPrinterSetupDialog(printer, nullptr);
+  dialog->show();
+  QApplication::processEvents();
+  auto* buttons = dialog->findChild<QDialogButtonBox*>();
+  ASSERT_NE(buttons, nullptr);
+  ASSERT_NE(buttons->button(QDialogButtonBox::Ok), nullptr);
+  EXPECT_EQ(buttons->button(QDialogButtonBox::Ok)->text(), QStringLiteral("OK"));
+  dialog->reject();
 }
 
 }  // namespace

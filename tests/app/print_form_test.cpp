@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QImage>
 #include <QPrinter>
@@ -173,6 +174,45 @@ TEST_F(PrintFormTest, KeepsThePercentagesAndWindowStateForTheNextWindow) {
   EXPECT_EQ(Width(*form)->value(), 40);
   EXPECT_EQ(Height(*form)->value(), 90);
   EXPECT_TRUE(form->Options().keepAspect);  // only the percentages are kept
+}
+
+TEST_F(PrintFormTest, OkWithoutAPrinterSaysSoAndKeepsTheWindowOpen) {
+  QPrinter none(QPrinter::HighResolution);
+  none.setOutputFormat(QPrinter::PdfFormat);  // Qt's stand-in when the system has no printer
+  TPrintForm form(picture, settings, none, printerDialogs, messages);
+  form.show();
+  Control<QPushButton>(form, "OkBitBtn1")->click();
+  EXPECT_EQ(messages.errors(), std::vector<std::string>{kNoPrinterText});
+  EXPECT_TRUE(form.isVisible());
+
+  PrintPicture(none, picture, form.Options(), messages);  // and if it is printed all the same
+  EXPECT_EQ(messages.errors().size(), 2u);
+}
+
+class PaintCounter : public QObject {
+ public:
+  bool eventFilter(QObject*, QEvent* event) override {
+    paints += event->type() == QEvent::Paint;
+    return false;
+  }
+  int paints = 0;
+};
+
+TEST_F(PrintFormTest, OptionsToggledWithoutTheMouseRedrawThePreview) {
+  auto form = NewForm();
+  form->show();
+  QApplication::processEvents();
+  PaintCounter counter;
+  Control<TPaintBox>(*form, "PrintPaintBox")->installEventFilter(&counter);
+  for (const char* name : {"UserdefCheck", "UseFullCheck", "SverhCheck", "ZentrCheck"}) {
+    counter.paints = 0;
+    QAccessibleInterface* option =
+        QAccessible::queryAccessibleInterface(Control<QAbstractButton>(*form, name));
+    option->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QApplication::processEvents();
+    EXPECT_GT(counter.paints, 0) << name;
+  }
+  EXPECT_TRUE(form->Options().useWholePage);
 }
 
 // Renders the PDF's only page at 20 dots per inch (165 x 234 pixels).
