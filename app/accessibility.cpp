@@ -51,8 +51,15 @@ void ClickLater(QObject* button) {
   QMetaObject::invokeMethod(button, "click", Qt::QueuedConnection);
 }
 
+std::function<void(QAccessibleEvent*)>& GridListener() {
+  static std::function<void(QAccessibleEvent*)> listener;
+  return listener;
+}
+
 void Send(QAccessibleInterface* iface, QAccessible::Event type) {
   QAccessibleEvent event(iface, type);
+  if (GridListener())
+    GridListener()(&event);
   QAccessible::updateAccessibility(&event);
 }
 
@@ -261,7 +268,9 @@ QAccessibleInterface* StatusBarAccessible::child(int index) const {
 // box may be asked before it has its place, so it looks at its window each time.
 class PaintBoxAccessible : public QAccessibleWidget {
  public:
-  explicit PaintBoxAccessible(TPaintBox* box) : QAccessibleWidget(box, QAccessible::Client) {}
+  explicit PaintBoxAccessible(TPaintBox* box) : QAccessibleWidget(box, QAccessible::Client) {
+    Remember();
+  }
 
   TMainForm* form() const { return qobject_cast<TMainForm*>(widget()->window()); }
 
@@ -307,11 +316,12 @@ class PaintBoxAccessible : public QAccessibleWidget {
   void Announce();
 
  private:
-  struct Told {
-    QString name, description;
-  };
+  std::vector<std::pair<QString, QString>> Now() const;
+  // The reader has just met the list: it reads what is there now.
+  void Remember();
+
   mutable ChildCache cells_;
-  std::vector<Told> told_;
+  std::vector<std::pair<QString, QString>> told_;  // name and description
   std::int32_t toldCurrent_ = 0;
   bool toldOnce_ = false;
 };
@@ -416,29 +426,42 @@ QAccessibleInterface* PaintBoxAccessible::child(int index) const {
   return cells_.Get(index, [&] { return new CellAccessible(self, index); });
 }
 
+std::vector<std::pair<QString, QString>> PaintBoxAccessible::Now() const {
+  std::vector<std::pair<QString, QString>> now;
+  if (TMainForm* f = form()) {
+    now.reserve(f->Document().Slides.Count());
+    for (const SlideEntry& e : f->Document().Slides)
+      now.emplace_back(NameOnly(e.FileName), CaptionText(e.Caption));
+  }
+  return now;
+}
+
+void PaintBoxAccessible::Remember() {
+  TMainForm* f = form();
+  if (!f)
+    return;
+  told_ = Now();
+  toldCurrent_ = f->Document().CurrentPicture;
+  toldOnce_ = true;
+}
+
 void PaintBoxAccessible::Announce() {
   TMainForm* f = form();
   if (!f)
     return;
-  const SlideDocument& doc = f->Document();
-  std::vector<Told> now;
-  now.reserve(doc.Slides.Count());
-  for (const SlideEntry& e : doc.Slides)
-    now.push_back({NameOnly(e.FileName), CaptionText(e.Caption)});
   if (!toldOnce_) {
-    // The reader has just met the list: it reads what is there now.
-    told_ = std::move(now);
-    toldCurrent_ = doc.CurrentPicture;
-    toldOnce_ = true;
+    Remember();
     return;
   }
+  const SlideDocument& doc = f->Document();
+  std::vector<std::pair<QString, QString>> now = Now();
 
   const int before = int(told_.size());
   const int after = int(now.size());
   for (int i = 0; i < std::min(before, after); ++i) {
-    if (told_[std::size_t(i)].name != now[std::size_t(i)].name)
+    if (told_[std::size_t(i)].first != now[std::size_t(i)].first)
       Send(child(i), QAccessible::NameChanged);
-    if (told_[std::size_t(i)].description != now[std::size_t(i)].description)
+    if (told_[std::size_t(i)].second != now[std::size_t(i)].second)
       Send(child(i), QAccessible::DescriptionChanged);
   }
   for (int i = before - 1; i >= after; --i) {
@@ -502,10 +525,14 @@ void InstallAccessibility() {
 }
 
 void AnnounceGridChange(QWidget* grid) {
-  if (!grid || !QAccessible::isActive())
+  if (!grid || (!QAccessible::isActive() && !GridListener()))
     return;
   if (auto* list = dynamic_cast<PaintBoxAccessible*>(QAccessible::queryAccessibleInterface(grid)))
     list->Announce();
+}
+
+void ListenToGridAnnouncements(std::function<void(QAccessibleEvent*)> listener) {
+  GridListener() = std::move(listener);
 }
 
 }  // namespace lumaret

@@ -4,6 +4,9 @@
 // click has.
 #pragma once
 
+#include <functional>
+
+class QAccessibleEvent;
 class QWidget;
 
 namespace lumaret {
@@ -15,5 +18,9 @@ void InstallAccessibility();
 // asked: pictures added or removed, names or captions changed, and which
 // picture is current. Cheap when no reader listens.
 void AnnounceGridChange(QWidget* grid);
+
+// Hears the grid's announcements too, even with no reader; for tests, where
+// no reader can listen. An empty listener stops it.
+void ListenToGridAnnouncements(std::function<void(QAccessibleEvent*)> listener);
 
 }  // namespace lumaret

@@ -1,6 +1,8 @@
 // What assistive technology finds in the windows: roles, names, values and
 // the actions a click has, read through QAccessible as a screen reader's
 // bridge reads them.
+#include "app/accessibility.h"
+
 #include <gtest/gtest.h>
 
 #include <QAccessible>
@@ -10,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QToolButton>
+#include <map>
+#include <utility>
 
 #include "app/about_box.h"
 #include "app/image_btn.h"
@@ -245,6 +249,52 @@ TEST_F(AccessibilityTest, TheCurrentPictureIsSelectedAndChoosingAChildMakesItCur
   list->child(3)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
   EXPECT_EQ(form->Document().CurrentPicture, 4);
   EXPECT_EQ(list->focusChild(), list->child(3));
+}
+
+// The grid's events as a reader's bridge gets them, with the picture named.
+std::vector<std::string>* heard = nullptr;
+
+void Hear(QAccessibleEvent* event) {
+  QAccessibleInterface* iface = event->accessibleInterface();
+  if (!heard || !iface || iface->role() != QAccessible::ListItem)
+    return;
+  const std::map<QAccessible::Event, const char*> kinds = {
+      {QAccessible::ObjectCreated, "created"}, {QAccessible::ObjectDestroyed, "destroyed"},
+      {QAccessible::NameChanged, "name"},      {QAccessible::DescriptionChanged, "caption"},
+      {QAccessible::Selection, "selected"},    {QAccessible::SelectionRemove, "unselected"}};
+  if (const auto kind = kinds.find(event->type()); kind != kinds.end())
+    heard->push_back(std::string(kind->second) + " " + Name(iface));
+}
+
+class GridEventsTest : public AccessibilityTest {
+ protected:
+  void SetUp() override {
+    AccessibilityTest::SetUp();
+    Grid();  // a reader meets the empty list
+    heard = &events;
+    ListenToGridAnnouncements(Hear);
+  }
+  void TearDown() override {
+    ListenToGridAnnouncements({});
+    heard = nullptr;
+  }
+  std::vector<std::string> Heard() { return std::exchange(events, {}); }
+
+  std::vector<std::string> events;
+};
+
+TEST_F(GridEventsTest, TellWhatWasAddedRemovedRenamedAndChosen) {
+  Add({dir / "p1.jpg", dir / "p2.jpg"});
+  EXPECT_EQ(Heard(), (std::vector<std::string>{"created p1.jpg", "created p2.jpg"}));
+  Grid()->child(1)->actionInterface()->doAction(QAccessibleActionInterface::setFocusAction());
+  EXPECT_EQ(Heard(), (std::vector<std::string>{"unselected p1.jpg", "selected p2.jpg"}));
+  form->NachVornBtnClick();
+  EXPECT_EQ(Heard(), (std::vector<std::string>{"name p2.jpg", "name p1.jpg", "unselected p1.jpg",
+                                               "selected p2.jpg"}));
+  Control<QPlainTextEdit>("Memo1")->setPlainText(QStringLiteral("at noon"));
+  EXPECT_EQ(Heard(), std::vector<std::string>{"caption p2.jpg"});
+  form->DelFotoBtnClick();
+  EXPECT_EQ(Heard(), (std::vector<std::string>{"name p1.jpg", "caption p1.jpg", "destroyed "}));
 }
 
 TEST_F(AccessibilityTest, TheViewerAndThePrintPreviewArePicturesNamedByTheirFile) {
