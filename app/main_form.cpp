@@ -352,15 +352,22 @@ void TMainForm::NewBtnClick() {
 }
 
 void TMainForm::OpenBtnClick() {
+  OpenProject(std::nullopt);
+}
+
+void TMainForm::OpenProject(std::optional<std::string> path) {
   if (!services_.messages.confirm("File|Open", kSaveFirst))
     return;
   SetCaptionBox({});
-  const std::vector<std::string> chosen = services_.dialogs.openFiles(OpenDialog2);
-  if (!chosen.empty()) {
-    OpenDialog2.fileName = chosen.front();
+  if (!path) {
+    const std::vector<std::string> chosen = services_.dialogs.openFiles(OpenDialog2);
+    if (!chosen.empty())
+      path = OpenDialog2.fileName = chosen.front();
+  }
+  if (path) {
     // A file that cannot be loaded keeps the settings: they must be the ones on screen.
     ControlsToSettings();
-    OpenFileNow(doc_, chosen.front(), services_.messages);
+    OpenFileNow(doc_, *path, services_.messages);
     SettingsToControls();
   }
   SetCaptionBox({});

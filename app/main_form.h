@@ -6,6 +6,9 @@
 #include <QRect>
 #include <QStringList>
 #include <QWidget>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "document/caption_search.h"
 #include "document/slide_document.h"
@@ -30,6 +33,7 @@ class QToolButton;
 
 namespace lumaret {
 
+struct DroppedFiles;
 class StatusBar;
 class TPaintBox;
 class TImageBtn;
@@ -72,6 +76,8 @@ class TMainForm : public QWidget, public ProgressSink {
   // The commands, as the buttons run them.
   void NewBtnClick();
   void OpenBtnClick();
+  // Open after its question, with the file given or else the one the dialog chooses.
+  void OpenProject(std::optional<std::string> path);
   void SaveAsBtnClick();
   void SavePDFBtnClick();
   void EndeBtnClick();
@@ -80,6 +86,8 @@ class TMainForm : public QWidget, public ProgressSink {
 
   // The "Pictures" page.
   void NewFotoBtnClick();
+  // Appends the pictures as "Add pictures.." does with the files chosen.
+  void AddPictureFiles(const std::vector<std::string>& files);
   void DelFotoBtnClick();
   void NachVornBtnClick();
   void NachHintenBtnClick();
@@ -121,6 +129,10 @@ class TMainForm : public QWidget, public ProgressSink {
   void BuildPicturesPage(QWidget* work);
   void PlaceCommands(QWidget* strip);
   void BuildFindPage(QWidget* work);
+
+  // Files dropped on the grid from a file manager.
+  bool GridDropEvent(QEvent* event);
+  void TakeDroppedFiles(const DroppedFiles& dropped);
 
   // After every change of the list: the hits are found again, so that each
   // still names the picture it lists, and the grid is drawn anew.

@@ -145,6 +145,7 @@ void TMainForm::BuildPicturesPage(QWidget* work) {
   PaintBox1->onMouseDown = [this](QPoint point) { PaintBox1MouseDown(point); };
   PaintBox1->onDoubleClick = [this] { PaintBox1DblClick(); };
   ScrollBox1->setWidget(PaintBox1);
+  ScrollBox1->viewport()->setAcceptDrops(true);
 
   // KeyEdit only takes the grid's keys: it lies behind the grid, never seen.
   KeyEdit = Named(new QLineEdit(QStringLiteral("KeyEdit"), ScrollBox1), "KeyEdit");
@@ -225,7 +226,11 @@ void TMainForm::NewFotoBtnClick() {
   if (chosen.empty())
     return;
   OpenDialog1.fileName = chosen.front();
-  doc_.AddPictures(chosen, FilenamesCheck->isChecked());
+  AddPictureFiles(chosen);
+}
+
+void TMainForm::AddPictureFiles(const std::vector<std::string>& files) {
+  doc_.AddPictures(files, FilenamesCheck->isChecked());
   SlideListChanged();
 }
 
@@ -444,6 +449,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     // would scroll by its own step. Others, Escape among them, go on.
     return KeyEditKeyDown(key->key(), key->modifiers());
   }
+  if (ScrollBox1 && watched == ScrollBox1->viewport() && GridDropEvent(event))
+    return true;
   if (ScrollBox1 && watched == ScrollBox1->viewport() && event->type() == QEvent::Resize)
     LayoutGrid();
   if (event->type() == QEvent::Wheel) {

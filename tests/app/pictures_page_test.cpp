@@ -2,6 +2,7 @@
 // the grid's keys stay with the grid.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>

@@ -1,0 +1,146 @@
+// Files dragged from a file manager onto the thumbnail grid: pictures are
+// added as "Add pictures.." adds them, a folder gives its pictures, a project
+// is opened as "Open..." opens it, and nothing but local files is taken.
+#include "app/picture_drop.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QScrollArea>
+#include <QTreeWidget>
+#include <filesystem>
+#include <fstream>
+
+#include "app/main_form.h"
+#include "document/project_file.h"
+#include "tests/app/form_fixture.h"
+
+namespace lumaret {
+namespace {
+
+class PictureDrop : public testing::FormFixture {
+ protected:
+  void SetUp() override {
+    CreateForm();
+    form->resize(760, 560);
+    form->show();
+    QApplication::processEvents();
+  }
+
+  std::string File(const std::string& name) {
+    const std::string path = dir / name;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path) << "not decoded here";
+    return path;
+  }
+
+  static QUrl Url(const std::string& path) {
+    return QUrl::fromLocalFile(QString::fromStdString(path));
+  }
+
+  // Drags the URLs over the grid and drops them, as a file manager does;
+  // false when the grid refuses them on entry.
+  bool Drop(const QList<QUrl>& urls) {
+    QWidget* grid = Control<QScrollArea>("ScrollBox1")->viewport();
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at(20, 20);
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
+    QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid, &enter);
+    if (!enter.isAccepted())
+      return false;
+    QDragMoveEvent move(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid, &move);
+    QDropEvent drop(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(grid, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction);  // a file manager must not move the files away
+    QApplication::processEvents();
+    return true;
+  }
+
+  std::vector<std::string> Files() {
+    std::vector<std::string> files;
+    for (const SlideEntry& entry : form->Document().Slides)
+      files.push_back(entry.FileName);
+    return files;
+  }
+};
+
+TEST_F(PictureDrop, FilesAreAddedAtTheEndInDropOrderAsTheAddDialogAddsThem) {
+  Add({dir / "first.jpg", dir / "second.jpg"});
+  form->Document().CurrentPicture = 2;
+  Control<QLineEdit>("SearchEdit")->setText("jpg");
+  form->SearchBtnClick();
+  Control<QCheckBox>("FilenamesCheck")->setChecked(true);
+  const std::string zebra = File("zebra.jpg"), apple = File("apple.jpg");
+
+  ASSERT_TRUE(Drop({Url(zebra), Url(apple)}));
+  EXPECT_EQ(Files(),
+            (std::vector<std::string>{dir / "first.jpg", dir / "second.jpg", zebra, apple}));
+  EXPECT_EQ(form->Document().Slides[2].Caption, "zebra.jpg");
+  EXPECT_EQ(form->Document().CurrentPicture, 2);
+  EXPECT_EQ(Control<QTreeWidget>("ListView2")->topLevelItemCount(), 4);
+  EXPECT_TRUE(dialogs.shown.size() == 1) << "the drop asks no dialog";
+}
+
+TEST_F(PictureDrop, AFolderGivesItsPicturesInNameOrderWithoutItsSubfolders) {
+  for (const char* name : {"10.png", "2.png", "Beach.JPG", "notes.txt", "show.lmt", "inner/3.png"})
+    File(std::string("album/") + name);
+  ASSERT_TRUE(Drop({Url(dir / "album")}));
+  EXPECT_EQ(Files(), (std::vector<std::string>{dir / "album/2.png", dir / "album/10.png",
+                                               dir / "album/Beach.JPG"}));
+}
+
+TEST_F(PictureDrop, AProjectIsOpenedAfterOpensQuestion) {
+  SlideDocument saved;
+  saved.AddPictures({dir / "from the project.jpg"}, false);
+  const std::string project = dir / "show.LMT";
+  ASSERT_TRUE(WriteProjectFile(saved, project, messages));
+  Add({dir / "on screen.jpg"});
+
+  messages.answers = {false};
+  ASSERT_TRUE(Drop({Url(project), Url(File("picture.jpg"))}));
+  EXPECT_EQ(Files(), std::vector<std::string>{dir / "on screen.jpg"});
+
+  messages.answers = {true};
+  ASSERT_TRUE(Drop({Url(project), Url(File("picture.jpg"))}));
+  EXPECT_EQ(Files(), std::vector<std::string>{dir / "from the project.jpg"});
+  ASSERT_EQ(messages.shown.size(), 2u);
+  EXPECT_EQ(messages.shown[1].title, "File|Open");
+}
+
+TEST_F(PictureDrop, OnlyLocalFilesAreTaken) {
+  EXPECT_FALSE(Drop({QUrl("https://example.org/picture.jpg")}));
+  const std::string local = File("local.jpg");
+  ASSERT_TRUE(Drop({QUrl("https://example.org/picture.jpg"), Url(local), Url(dir / "gone.jpg")}));
+  EXPECT_EQ(Files(), std::vector<std::string>{local});
+}
+
+struct OrderCase {
+  const char* before;
+  const char* after;
+};
+
+class NaturalOrder : public ::testing::TestWithParam<OrderCase> {};
+
+TEST_P(NaturalOrder, SortsTheFirstBeforeTheSecond) {
+  EXPECT_TRUE(NaturalLess(GetParam().before, GetParam().after));
+  EXPECT_FALSE(NaturalLess(GetParam().after, GetParam().before));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NaturalOrder,
+    ::testing::Values(OrderCase{"2.png", "10.png"}, OrderCase{"img9.png", "IMG10.png"},
+                      OrderCase{"apple.png", "Beach.png"}, OrderCase{"a2b3.png", "a2b12.png"},
+                      OrderCase{"a.png", "a1.png"}, OrderCase{"007.png", "8.png"},
+                      OrderCase{"18446744073709551616.png", "99999999999999999999.png"}));
+
+}  // namespace
+}  // namespace lumaret
