@@ -266,9 +266,25 @@ QAccessibleInterface* StatusBarAccessible::child(int index) const {
 // In the main window the paint box is the thumbnail grid, a list of the
 // pictures; in the viewer and the print window it is the picture itself. The
 // box may be asked before it has its place, so it looks at its window each time.
+class PaintBoxAccessible;
+
+// The grid's keys go to a field hidden behind it: when the keys come to the
+// grid, the reader hears of the current picture rather than of that field.
+class FocusFollower : public QObject {
+ public:
+  explicit FocusFollower(PaintBoxAccessible* list) : list_(list) {
+    QCoreApplication::instance()->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  PaintBoxAccessible* list_;
+};
+
 class PaintBoxAccessible : public QAccessibleWidget {
  public:
-  explicit PaintBoxAccessible(TPaintBox* box) : QAccessibleWidget(box, QAccessible::Client) {
+  explicit PaintBoxAccessible(TPaintBox* box)
+      : QAccessibleWidget(box, QAccessible::Client), follower_(this) {
     Remember();
   }
 
@@ -315,6 +331,22 @@ class PaintBoxAccessible : public QAccessibleWidget {
   // What a reader was last told, to tell it only what changed.
   void Announce();
 
+  // The grid's scroll box, which holds the grid's keys.
+  QWidget* keyArea() const {
+    QWidget* viewport = widget()->parentWidget();
+    return form() && viewport ? viewport->parentWidget() : nullptr;
+  }
+  bool holdsKeys() const {
+    const QWidget* focus = QApplication::focusWidget();
+    const QWidget* area = keyArea();
+    return focus && area && (focus == area || area->isAncestorOf(focus));
+  }
+  void TellFocus() {
+    TMainForm* f = form();
+    if (f && f->Document().HasCurrentPicture() && holdsKeys())
+      Send(child(f->Document().CurrentPicture - 1), QAccessible::Focus);
+  }
+
  private:
   std::vector<std::pair<QString, QString>> Now() const;
   // The reader has just met the list: it reads what is there now.
@@ -324,7 +356,20 @@ class PaintBoxAccessible : public QAccessibleWidget {
   std::vector<std::pair<QString, QString>> told_;  // name and description
   std::int32_t toldCurrent_ = 0;
   bool toldOnce_ = false;
+  FocusFollower follower_;
 };
+
+bool FocusFollower::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn) {
+    const QWidget* area = list_->keyArea();
+    auto* widget = qobject_cast<QWidget*>(watched);
+    // After the toolkit has told of the field itself.
+    if (area && widget && area->isAncestorOf(widget))
+      QMetaObject::invokeMethod(
+          this, [this] { list_->TellFocus(); }, Qt::QueuedConnection);
+  }
+  return false;
+}
 
 // One picture of the grid, numbered from 1 as CurrentPicture is.
 class CellAccessible : public PartAccessible, public QAccessibleActionInterface {
@@ -477,14 +522,9 @@ void PaintBoxAccessible::Announce() {
     if (toldCurrent_ >= 1 && toldCurrent_ <= after)
       Send(child(toldCurrent_ - 1), QAccessible::SelectionRemove);
     if (doc.HasCurrentPicture()) {
-      QAccessibleInterface* current = child(doc.CurrentPicture - 1);
-      Send(current, QAccessible::Selection);
-      // Focus follows only where the keys are: the grid's scroll box holds them.
-      const QWidget* focus = QApplication::focusWidget();
-      const QWidget* area =
-          widget()->parentWidget() ? widget()->parentWidget()->parentWidget() : nullptr;
-      if (focus && area && (focus == area || area->isAncestorOf(focus)))
-        Send(current, QAccessible::Focus);
+      Send(child(doc.CurrentPicture - 1), QAccessible::Selection);
+      // Focus follows only where the keys are.
+      TellFocus();
     }
   }
   told_ = std::move(now);

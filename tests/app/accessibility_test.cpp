@@ -259,9 +259,13 @@ void Hear(QAccessibleEvent* event) {
   if (!heard || !iface || iface->role() != QAccessible::ListItem)
     return;
   const std::map<QAccessible::Event, const char*> kinds = {
-      {QAccessible::ObjectCreated, "created"}, {QAccessible::ObjectDestroyed, "destroyed"},
-      {QAccessible::NameChanged, "name"},      {QAccessible::DescriptionChanged, "caption"},
-      {QAccessible::Selection, "selected"},    {QAccessible::SelectionRemove, "unselected"}};
+      {QAccessible::ObjectCreated, "created"},
+      {QAccessible::ObjectDestroyed, "destroyed"},
+      {QAccessible::NameChanged, "name"},
+      {QAccessible::DescriptionChanged, "caption"},
+      {QAccessible::Selection, "selected"},
+      {QAccessible::SelectionRemove, "unselected"},
+      {QAccessible::Focus, "focus"}};
   if (const auto kind = kinds.find(event->type()); kind != kinds.end())
     heard->push_back(std::string(kind->second) + " " + Name(iface));
 }
@@ -287,14 +291,31 @@ TEST_F(GridEventsTest, TellWhatWasAddedRemovedRenamedAndChosen) {
   Add({dir / "p1.jpg", dir / "p2.jpg"});
   EXPECT_EQ(Heard(), (std::vector<std::string>{"created p1.jpg", "created p2.jpg"}));
   Grid()->child(1)->actionInterface()->doAction(QAccessibleActionInterface::setFocusAction());
-  EXPECT_EQ(Heard(), (std::vector<std::string>{"unselected p1.jpg", "selected p2.jpg"}));
+  EXPECT_EQ(Heard(),
+            (std::vector<std::string>{"unselected p1.jpg", "selected p2.jpg", "focus p2.jpg"}));
   form->NachVornBtnClick();
   EXPECT_EQ(Heard(), (std::vector<std::string>{"name p2.jpg", "name p1.jpg", "unselected p1.jpg",
-                                               "selected p2.jpg"}));
+                                               "selected p2.jpg", "focus p2.jpg"}));
   Control<QPlainTextEdit>("Memo1")->setPlainText(QStringLiteral("at noon"));
   EXPECT_EQ(Heard(), std::vector<std::string>{"caption p2.jpg"});
   form->DelFotoBtnClick();
   EXPECT_EQ(Heard(), (std::vector<std::string>{"name p1.jpg", "caption p1.jpg", "destroyed "}));
+}
+
+TEST_F(GridEventsTest, KeysComingToTheGridFocusTheCurrentPicture) {
+  Add({dir / "p1.jpg", dir / "p2.jpg"});
+  form->Document().CurrentPicture = 2;
+  form->adibchanged();
+  Heard();
+  QApplication::setActiveWindow(form.get());
+  auto* keys = Control<QLineEdit>("KeyEdit");
+  keys->setFocus();
+  ASSERT_TRUE(keys->hasFocus());
+  QApplication::processEvents();
+  EXPECT_EQ(Heard(), std::vector<std::string>{"focus p2.jpg"});
+  QTest::keyClick(keys, Qt::Key_Left);
+  EXPECT_EQ(Heard(),
+            (std::vector<std::string>{"unselected p2.jpg", "selected p1.jpg", "focus p1.jpg"}));
 }
 
 TEST_F(AccessibilityTest, TheViewerAndThePrintPreviewArePicturesNamedByTheirFile) {
