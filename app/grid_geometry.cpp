@@ -1,5 +1,7 @@
 #include "app/grid_geometry.h"
 
+#include <algorithm>
+
 namespace lumaret::grid {
 namespace {
 
@@ -68,6 +70,46 @@ std::int32_t MoveSelection(Key key, std::int32_t current, std::uint32_t count, i
       return n + 1 <= last ? std::int32_t(n + 1) : current;
   }
   return current;
+}
+
+std::int32_t MoveTarget(Key key, std::int32_t current, std::uint32_t count, int columns) {
+  const std::int64_t n = current, last = count;
+  if (n < 1 || n > last)
+    return current;
+  std::int64_t to = n;
+  switch (key) {
+    case Key::Up:
+      to = n - columns;
+      break;
+    case Key::Down:
+      to = n + columns;
+      break;
+    case Key::Left:
+      to = n - 1;
+      break;
+    case Key::Right:
+      to = n + 1;
+      break;
+  }
+  return std::int32_t(std::clamp<std::int64_t>(to, 1, last));
+}
+
+std::int32_t DropTarget(QPoint point, std::uint32_t count, int columns) {
+  if (count == 0)
+    return 0;
+  const std::int64_t column = std::clamp(point.x() / kCellWidth, 0, columns - 1);
+  const std::int64_t row = std::max(point.y(), 0) / kCellHeight;
+  return std::int32_t(std::min<std::int64_t>(row * columns + column + 1, count));
+}
+
+QRect DropMarker(std::int32_t from, std::int32_t target, int columns) {
+  if (target < 1 || from == target)
+    return {};
+  const QPoint o = CellOrigin(target, columns);
+  // The gap between two frames: the last pixel of one cell and the first
+  // two of the next; as tall as a frame.
+  const int x = from < target ? o.x() + kCellWidth : o.x();
+  return QRect(x - 1, o.y() + 2, 3, kCellHeight - 3);
 }
 
 }  // namespace lumaret::grid

@@ -39,4 +39,19 @@ enum class Key { Up, Down, Left, Right };
 // CurrentPicture after the key; unchanged when it cannot move that way.
 std::int32_t MoveSelection(Key key, std::int32_t current, std::uint32_t count, int columns);
 
+// Where Ctrl with an arrow key moves the current picture: one place or one
+// row, stopping at the first and the last place; current itself when it
+// names no picture.
+std::int32_t MoveTarget(Key key, std::int32_t current, std::uint32_t count, int columns);
+
+// The place a dragged cell dropped at the point takes: the cell under it,
+// the nearest place in its row past the last column, the last place past the
+// last cell; 0 in an empty list.
+std::int32_t DropTarget(QPoint point, std::uint32_t count, int columns);
+
+// The bar in the gap where a dragged cell lands: before the target when it
+// moves to an earlier place, after it when it moves to a later one; empty
+// when it stays where it is.
+QRect DropMarker(std::int32_t from, std::int32_t target, int columns);
+
 }  // namespace lumaret::grid

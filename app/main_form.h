@@ -95,6 +95,11 @@ class TMainForm : public QWidget, public ProgressSink {
   void adibchanged();
   void PaintBox1Paint(QPainter& canvas);
   void PaintBox1MouseDown(QPoint point);
+  // Dragging a cell with the left button moves its picture to where it is let go.
+  void PaintBox1MouseMove(QPoint point);
+  void PaintBox1MouseUp(QPoint point);
+  // Moves a picture to another place; the picture current before stays current.
+  void MovePictureTo(std::int32_t from, std::int32_t to);
   void PaintBox1DblClick();
   // True for the grid's own keys, whether they changed anything or not.
   bool KeyEditKeyDown(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
@@ -160,6 +165,15 @@ class TMainForm : public QWidget, public ProgressSink {
   SlideDocument doc_;
   CaptionSearch search_;
   bool settingCaptionBox_ = false;
+  // The cell pressed with the left button, where on the screen, and once the
+  // pointer has gone the drag distance, the place it would take.
+  struct CellDrag {
+    std::int32_t from = 0;
+    QPoint start;
+    bool moving = false;
+    std::int32_t target = 0;
+  };
+  CellDrag cellDrag_;
   bool gridPainting_ = false;  // decoding for the grid reports progress from inside its paint
   bool firstShown_ = false;
   QRect progressRect_;

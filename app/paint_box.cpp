@@ -14,6 +14,7 @@ void TPaintBox::paintEvent(QPaintEvent* event) {
 }
 
 void TPaintBox::mousePressEvent(QMouseEvent* event) {
+  pressed_ = event->button();
   if (onMouseDown)
     onMouseDown(event->position().toPoint());
 }

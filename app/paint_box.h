@@ -17,12 +17,18 @@ class TPaintBox : public QWidget {
   std::function<void(QPoint)> onMouseMove;
   std::function<void(QPoint)> onMouseUp;
 
+  // The button of the press being reported, and of the last one after it.
+  Qt::MouseButton PressedButton() const { return pressed_; }
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  Qt::MouseButton pressed_ = Qt::NoButton;
 };
 
 }  // namespace lumaret

@@ -16,6 +16,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <utility>
 
 #include "app/accessibility.h"
 #include "app/artwork.h"
@@ -142,7 +143,17 @@ void TMainForm::BuildPicturesPage(QWidget* work) {
     PaintBox1Paint(canvas);
     gridPainting_ = false;
   };
-  PaintBox1->onMouseDown = [this](QPoint point) { PaintBox1MouseDown(point); };
+  PaintBox1->onMouseDown = [this](QPoint point) {
+    // Measured on the screen: choosing the cell may scroll it under the pointer.
+    const QPoint onScreen = PaintBox1->mapToGlobal(point);
+    PaintBox1MouseDown(point);
+    cellDrag_ = {};
+    if (PaintBox1->PressedButton() == Qt::LeftButton)
+      cellDrag_.from = grid::HitPicture(point, doc_.Slides.Count(), GridColumns());
+    cellDrag_.start = onScreen;
+  };
+  PaintBox1->onMouseMove = [this](QPoint point) { PaintBox1MouseMove(point); };
+  PaintBox1->onMouseUp = [this](QPoint point) { PaintBox1MouseUp(point); };
   PaintBox1->onDoubleClick = [this] { PaintBox1DblClick(); };
   ScrollBox1->setWidget(PaintBox1);
   ScrollBox1->viewport()->setAcceptDrops(true);
@@ -260,6 +271,15 @@ void TMainForm::NachHintenBtnClick() {
   PaintGridNow();
 }
 
+void TMainForm::MovePictureTo(std::int32_t from, std::int32_t to) {
+  if (!MovePicture(doc_, from, to))
+    return;
+  search_.Refresh(doc_.Slides);
+  ShowHits();
+  ScrollImageInView();
+  PaintGridNow();
+}
+
 void TMainForm::SetCaptionBox(const std::string& caption) {
   // Showing a caption is no edit: it must not write the box back, which
   // would turn a default text's single CRs into line breaks.
@@ -349,6 +369,8 @@ void TMainForm::PaintBox1Paint(QPainter& canvas) {
     if (cell.release)
       imagora::deldib(&cell.picture);
   }
+  if (cellDrag_.moving)
+    canvas.fillRect(grid::DropMarker(cellDrag_.from, cellDrag_.target, columns), kCurrentCellColor);
 
   if (const SlideEntry* current = doc_.SelectCurrentPicture()) {
     StatusBar1->setPanelText(
@@ -372,6 +394,30 @@ void TMainForm::PaintBox1MouseDown(QPoint point) {
   PaintGridNow();
 }
 
+void TMainForm::PaintBox1MouseMove(QPoint point) {
+  if (cellDrag_.from == 0)
+    return;
+  if (!cellDrag_.moving) {
+    const QPoint way = PaintBox1->mapToGlobal(point) - cellDrag_.start;
+    if (way.manhattanLength() < QApplication::startDragDistance())
+      return;
+    cellDrag_.moving = true;
+  }
+  const std::int32_t target = grid::DropTarget(point, doc_.Slides.Count(), GridColumns());
+  if (target != cellDrag_.target) {
+    cellDrag_.target = target;
+    PaintBox1->update();
+  }
+}
+
+void TMainForm::PaintBox1MouseUp(QPoint point) {
+  const CellDrag drag = std::exchange(cellDrag_, {});
+  if (!drag.moving)
+    return;
+  PaintBox1->update();  // without the marker
+  MovePictureTo(drag.from, grid::DropTarget(point, doc_.Slides.Count(), GridColumns()));
+}
+
 void TMainForm::PaintBox1DblClick() {
   SlideEntry* entry = doc_.SelectCurrentPicture();
   if (entry == nullptr)
@@ -390,7 +436,7 @@ void TMainForm::PaintBox1DblClick() {
   imagora::deldib(&viewer.Picture);
 }
 
-bool TMainForm::KeyEditKeyDown(int key, Qt::KeyboardModifiers) {
+bool TMainForm::KeyEditKeyDown(int key, Qt::KeyboardModifiers modifiers) {
   grid::Key move;
   switch (key) {
     case Qt::Key_Up:
@@ -410,8 +456,20 @@ bool TMainForm::KeyEditKeyDown(int key, Qt::KeyboardModifiers) {
       if (doc_.HasCurrentPicture())
         PaintBox1DblClick();
       return true;
+    case Qt::Key_Escape:
+      // Ends a drag of a cell without deleting the picture it drags.
+      if (!cellDrag_.moving)
+        return false;
+      cellDrag_ = {};
+      PaintBox1->update();
+      return true;
     default:
       return false;
+  }
+  if (modifiers & Qt::ControlModifier) {
+    MovePictureTo(doc_.CurrentPicture,
+                  grid::MoveTarget(move, doc_.CurrentPicture, doc_.Slides.Count(), GridColumns()));
+    return true;
   }
   const std::int32_t next =
       grid::MoveSelection(move, doc_.CurrentPicture, doc_.Slides.Count(), GridColumns());

@@ -4,6 +4,7 @@
 // which the export uses to number and time its pictures.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -62,6 +63,20 @@ class TDynaArray {
     std::swap(items_[std::size_t(a)], items_[std::size_t(b)]);
     position_ = b;
     setCurrent(b);
+  }
+
+  // Takes the element at from out and puts it back at to; those between
+  // close up. The moved element becomes current.
+  void Move(std::int32_t from, std::int32_t to) {
+    if (!inRange(from) || !inRange(to))
+      return;
+    const auto at = [this](std::int32_t index) { return items_.begin() + index; };
+    if (from < to)
+      std::rotate(at(from), at(from + 1), at(to + 1));
+    else
+      std::rotate(at(to), at(from), at(from + 1));
+    position_ = to;
+    setCurrent(to);
   }
 
   void Clear() {

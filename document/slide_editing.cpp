@@ -28,6 +28,21 @@ bool BringToBack(SlideDocument& doc) {
   return true;
 }
 
+bool MovePicture(SlideDocument& doc, std::int32_t from, std::int32_t to) {
+  const std::int64_t count = doc.Slides.Count();
+  if (from < 1 || to < 1 || from > count || to > count || from == to)
+    return false;
+  doc.Slides.Move(from - 1, to - 1);
+  std::int32_t& current = doc.CurrentPicture;
+  if (current == from)
+    current = to;
+  else if (from < current && current <= to)
+    --current;
+  else if (to <= current && current < from)
+    ++current;
+  return true;
+}
+
 std::optional<std::string> CurrentCaption(SlideDocument& doc) {
   const SlideEntry* entry = doc.SelectCurrentPicture();
   if (!entry)

@@ -18,6 +18,11 @@ bool DeletePicture(SlideDocument& doc);
 bool BringToFront(SlideDocument& doc);
 bool BringToBack(SlideDocument& doc);
 
+// Moves picture from to place to (both numbered from 1); the pictures between
+// close up, and each keeps its caption and thumbnail. CurrentPicture follows
+// the picture it named. False when either is outside the list or they are equal.
+bool MovePicture(SlideDocument& doc, std::int32_t from, std::int32_t to);
+
 // The caption the caption box shows for the current picture, which it also
 // selects; nothing when there is no current picture.
 std::optional<std::string> CurrentCaption(SlideDocument& doc);

@@ -13,6 +13,7 @@
 
 #include "app/grid_geometry.h"
 #include "app/main_form.h"
+#include "app/paint_box.h"
 #include "tests/app/form_fixture.h"
 
 namespace lumaret {
@@ -34,6 +35,19 @@ class PicturesPage : public testing::FormFixture {
     Add(files);
   }
 
+  // The pictures' numbers in show order, "3 1 2".
+  std::string Order() {
+    std::string order;
+    for (const SlideEntry& entry : form->Document().Slides) {
+      const std::string name = entry.FileName.substr(entry.FileName.rfind('/') + 2);
+      order += (order.empty() ? "" : " ") + name.substr(0, name.find('.'));
+    }
+    return order;
+  }
+  TPaintBox* Box() { return Control<TPaintBox>("PaintBox1"); }
+  QPoint Middle(int picture) {
+    return grid::CellOrigin(picture, form->GridColumns()) + QPoint(45, 50);
+  }
   QLineEdit* Keys() { return Control<QLineEdit>("KeyEdit"); }
   // Where a control lies on the page's working area.
   QRect Place(QWidget* control) {
@@ -88,6 +102,107 @@ TEST_F(PicturesPage, TheGridTakesWhatATallerWindowGivesAndThePathStaysAtTheBotto
   QApplication::processEvents();
   EXPECT_EQ(Place("ScrollBox1").height(), grid + 100);
   EXPECT_EQ(Place("Label1").bottom(), work->height() - 1);
+}
+
+struct DragCase {
+  const char* name;
+  int from;
+  int to;  // 0: past the last cell
+  const char* order;
+  int current;
+};
+
+void PrintTo(const DragCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class DraggingACell : public PicturesPage, public ::testing::WithParamInterface<DragCase> {};
+
+TEST_P(DraggingACell, MovesItsPictureToWhereItIsLetGoAndKeepsItCurrent) {
+  const DragCase& c = GetParam();
+  AddPictures(5);
+  ASSERT_GE(form->GridColumns(), 3);
+  const QPoint end = c.to ? Middle(c.to) : Middle(5) + QPoint(0, 120);
+  QTest::mousePress(Box(), Qt::LeftButton, {}, Middle(c.from));
+  QTest::mouseMove(Box(), Middle(4) + QPoint(0, 30));  // past the drag distance first
+  QTest::mouseMove(Box(), end);
+  QTest::mouseRelease(Box(), Qt::LeftButton, {}, end);
+  EXPECT_EQ(Order(), c.order);
+  EXPECT_EQ(form->Document().CurrentPicture, c.current);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DraggingACell,
+                         ::testing::Values(DragCase{"ToTheStart", 3, 1, "3 1 2 4 5", 1},
+                                           DragCase{"ToTheEnd", 2, 5, "1 3 4 5 2", 5},
+                                           DragCase{"PastTheLastCell", 1, 0, "2 3 4 5 1", 5},
+                                           DragCase{"OntoItself", 4, 4, "1 2 3 4 5", 4}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(PicturesPage, AShortMoveIsAClickThatOnlySelects) {
+  AddPictures(5);
+  const QPoint press = grid::CellOrigin(2, form->GridColumns()) + QPoint(86, 50);
+  const QPoint release = press + QPoint(QApplication::startDragDistance() - 1, 0);
+  ASSERT_EQ(grid::HitPicture(release, 5, form->GridColumns()), 3);
+  QTest::mousePress(Box(), Qt::LeftButton, {}, press);
+  QTest::mouseMove(Box(), release);
+  QTest::mouseRelease(Box(), Qt::LeftButton, {}, release);
+  EXPECT_EQ(Order(), "1 2 3 4 5");
+  EXPECT_EQ(form->Document().CurrentPicture, 2);
+}
+
+TEST_F(PicturesPage, WhileDraggingABarMarksWhereTheCellLands) {
+  AddPictures(5);
+  QTest::mousePress(Box(), Qt::LeftButton, {}, Middle(1));
+  QTest::mouseMove(Box(), Middle(3));
+  const QPoint afterThird = grid::CellOrigin(3, form->GridColumns()) + QPoint(90, 50);
+  EXPECT_EQ(Box()->grab().toImage().pixelColor(afterThird), QColor(0x00, 0x00, 0xFF));
+  QTest::mouseRelease(Box(), Qt::LeftButton, {}, Middle(3));
+}
+
+TEST_F(PicturesPage, EscapeEndsADragWithoutMovingOrDeleting) {
+  AddPictures(5);
+  QTest::mousePress(Box(), Qt::LeftButton, {}, Middle(1));
+  QTest::mouseMove(Box(), Middle(3));
+  QTest::keyClick(Keys(), Qt::Key_Escape);
+  QTest::mouseRelease(Box(), Qt::LeftButton, {}, Middle(3));
+  EXPECT_EQ(Order(), "1 2 3 4 5");
+}
+
+struct CtrlKeyCase {
+  Qt::Key key;
+  int from;
+  int to;  // columns + to when above 100
+};
+
+class CtrlArrows : public PicturesPage, public ::testing::WithParamInterface<CtrlKeyCase> {};
+
+TEST_P(CtrlArrows, MoveTheCurrentPictureAPlaceOrARowWithinTheList) {
+  AddPictures(10);
+  const int columns = form->GridColumns();
+  ASSERT_GE(columns, 3);
+  ASSERT_LT(columns, 9);
+  const int to = GetParam().to > 100 ? GetParam().to - 100 + columns : GetParam().to;
+  form->Document().CurrentPicture = GetParam().from;
+  QTest::keyClick(Keys(), GetParam().key, Qt::ControlModifier);
+  EXPECT_EQ(form->Document().CurrentPicture, to);
+  EXPECT_EQ(form->Document().Slides[std::uint32_t(to - 1)].FileName,
+            dir / ("p" + std::to_string(GetParam().from) + ".jpg"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CtrlArrows,
+    ::testing::Values(CtrlKeyCase{Qt::Key_Right, 1, 2}, CtrlKeyCase{Qt::Key_Left, 5, 4},
+                      CtrlKeyCase{Qt::Key_Left, 1, 1}, CtrlKeyCase{Qt::Key_Right, 10, 10},
+                      CtrlKeyCase{Qt::Key_Down, 2, 102}, CtrlKeyCase{Qt::Key_Up, 2, 1},
+                      CtrlKeyCase{Qt::Key_Down, 9, 10}));
+
+TEST_F(PicturesPage, AfterAMoveTheFindHitsNameTheirPicturesAgain) {
+  AddPictures(3);
+  Control<QLineEdit>("SearchEdit")->setText("p1.");
+  form->SearchBtnClick();
+  QTest::keyClick(Keys(), Qt::Key_Right, Qt::ControlModifier);
+  ASSERT_EQ(form->SearchHits().Hits().size(), 1u);
+  EXPECT_EQ(form->SearchHits().Hits()[0].Index, 1u);
 }
 
 }  // namespace

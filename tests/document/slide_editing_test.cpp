@@ -80,6 +80,43 @@ INSTANTIATE_TEST_SUITE_P(
         EditCase{"BackWithNothingCurrent", "ABC", 0, BringToBack, false, "ABC", 0, nullptr}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct MoveCase {
+  const char* name;
+  int current, from, to;
+  bool changes;
+  const char* after;
+  int currentAfter;
+};
+
+void PrintTo(const MoveCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class MovingAPicture : public ::testing::TestWithParam<MoveCase> {};
+
+TEST_P(MovingAPicture, ClosesUpTheOthersAndTheCurrentPictureStaysCurrent) {
+  const MoveCase& c = GetParam();
+  SlideDocument doc;
+  Fill(doc, "ABCDE", c.current);
+  EXPECT_EQ(MovePicture(doc, c.from, c.to), c.changes);
+  EXPECT_EQ(Order(doc), c.after);
+  EXPECT_EQ(doc.CurrentPicture, c.currentAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, MovingAPicture,
+    ::testing::Values(MoveCase{"LaterWithItsSelection", 2, 2, 4, true, "ACDBE", 4},
+                      MoveCase{"ToTheFront", 4, 4, 1, true, "DABCE", 1},
+                      MoveCase{"FirstToTheEnd", 1, 1, 5, true, "BCDEA", 5},
+                      MoveCase{"PastTheCurrent", 3, 1, 4, true, "BCDAE", 2},
+                      MoveCase{"BeforeTheCurrent", 3, 5, 2, true, "AEBCD", 4},
+                      MoveCase{"BesideTheCurrent", 2, 4, 5, true, "ABCED", 2},
+                      MoveCase{"OntoItself", 3, 3, 3, false, "ABCDE", 3},
+                      MoveCase{"FromNowhere", 1, 0, 2, false, "ABCDE", 1},
+                      MoveCase{"PastTheEnd", 2, 2, 6, false, "ABCDE", 2},
+                      MoveCase{"WithNothingCurrent", 6, 5, 1, true, "EABCD", 6}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(EditingCommands, DeleteReleasesTheThumbnailOfThePictureOnly) {
   SlideDocument doc;
   Fill(doc, "AB", 1);
