@@ -408,6 +408,14 @@ void TMainForm::PaintBox1MouseMove(QPoint point) {
     cellDrag_.target = target;
     PaintBox1->update();
   }
+  // At the box's top or bottom edge the grid scrolls on, so that a cell can
+  // travel further than the box shows.
+  const int y = PaintBox1->mapTo(ScrollBox1->viewport(), point).y();
+  QScrollBar* bar = ScrollBox1->verticalScrollBar();
+  if (y < kWheelStep)
+    bar->setValue(bar->value() - kWheelStep);
+  else if (y >= ScrollBox1->viewport()->height() - kWheelStep)
+    bar->setValue(bar->value() + kWheelStep);
 }
 
 void TMainForm::PaintBox1MouseUp(QPoint point) {

@@ -159,6 +159,16 @@ TEST_F(PicturesPage, WhileDraggingABarMarksWhereTheCellLands) {
   QTest::mouseRelease(Box(), Qt::LeftButton, {}, Middle(3));
 }
 
+TEST_F(PicturesPage, DraggingBelowTheBoxScrollsTheGridOn) {
+  AddPictures(60);
+  QTest::mousePress(Box(), Qt::LeftButton, {}, Middle(1));
+  const QPoint below(45, Control<QScrollArea>("ScrollBox1")->viewport()->height() + 10);
+  QTest::mouseMove(Box(), below);
+  QTest::mouseMove(Box(), below + QPoint(1, 0));
+  EXPECT_EQ(Bar()->value(), 40);
+  QTest::mouseRelease(Box(), Qt::LeftButton, {}, below);
+}
+
 TEST_F(PicturesPage, EscapeEndsADragWithoutMovingOrDeleting) {
   AddPictures(5);
   QTest::mousePress(Box(), Qt::LeftButton, {}, Middle(1));
