@@ -17,6 +17,8 @@
 #include <fstream>
 
 #include "app/main_form.h"
+#include "app/paint_box.h"
+#include "app/status_bar.h"
 #include "document/project_file.h"
 #include "tests/app/form_fixture.h"
 
@@ -79,7 +81,8 @@ TEST_F(PictureDrop, FilesAreAddedAtTheEndInDropOrderAsTheAddDialogAddsThem) {
   Control<QLineEdit>("SearchEdit")->setText("jpg");
   form->SearchBtnClick();
   Control<QCheckBox>("FilenamesCheck")->setChecked(true);
-  const std::string zebra = File("zebra.jpg"), apple = File("apple.jpg");
+  const std::string zebra = File("zebra.jpg"), apple = dir / "apple.jpg";
+  std::filesystem::copy_file(Example("dawn.jpg"), apple);
 
   ASSERT_TRUE(Drop({Url(zebra), Url(apple)}));
   EXPECT_EQ(Files(),
@@ -87,7 +90,10 @@ TEST_F(PictureDrop, FilesAreAddedAtTheEndInDropOrderAsTheAddDialogAddsThem) {
   EXPECT_EQ(form->Document().Slides[2].Caption, "zebra.jpg");
   EXPECT_EQ(form->Document().CurrentPicture, 2);
   EXPECT_EQ(Control<QTreeWidget>("ListView2")->topLevelItemCount(), 4);
-  EXPECT_TRUE(dialogs.shown.size() == 1) << "the drop asks no dialog";
+  EXPECT_EQ(dialogs.shown.size(), 1u) << "the drop asks no dialog";
+  Control<TPaintBox>("PaintBox1")->grab();
+  EXPECT_NE(form->Document().Slides[3].Thumbnail.Bits, nullptr);
+  EXPECT_EQ(Control<StatusBar>("StatusBar1")->panelText(0), "Thumbnail: 2 of 4");
 }
 
 TEST_F(PictureDrop, AFolderGivesItsPicturesInNameOrderWithoutItsSubfolders) {
