@@ -551,8 +551,8 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
       return new PushToolButtonAccessible(button);
     return nullptr;
   }
-  // The paint box has no meta-object of its own.
-  if (className == QLatin1String("QWidget"))
+  // The paint box may have no meta-object of its own: it is asked for as a QWidget.
+  if (className == QLatin1String("QWidget") || className == QLatin1String("lumaret::TPaintBox"))
     if (auto* box = dynamic_cast<TPaintBox*>(widget))
       return new PaintBoxAccessible(box);
   return nullptr;
