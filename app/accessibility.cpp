@@ -63,7 +63,7 @@ void Send(QAccessibleInterface* iface, QAccessible::Event type) {
   QAccessible::updateAccessibility(&event);
 }
 
-// Parts of a widget that are no widgets themselves: each gets an interface of
+// Pieces of a widget that are no widgets themselves: each gets an interface of
 // its own, registered once and kept while its parent lives.
 class ChildCache {
  public:
@@ -101,10 +101,10 @@ class ChildCache {
   std::map<int, QAccessible::Id> ids_;
 };
 
-// The part's answers come from its parent, which knows the widget.
-class PartAccessible : public QAccessibleInterface {
+// The piece's answers come from its parent, which knows the widget.
+class ChildAccessible : public QAccessibleInterface {
  public:
-  PartAccessible(QAccessibleInterface* parent, int index) : parent_(parent), index_(index) {}
+  ChildAccessible(QAccessibleInterface* parent, int index) : parent_(parent), index_(index) {}
 
   bool isValid() const override { return parent_->isValid(); }
   QObject* object() const override { return nullptr; }
@@ -214,9 +214,9 @@ class StatusBarAccessible : public QAccessibleWidget {
 };
 
 // A text panel is a label; an owner-drawn panel shows a measure from 0 to 100.
-class PanelAccessible : public PartAccessible, public QAccessibleValueInterface {
+class PanelAccessible : public ChildAccessible, public QAccessibleValueInterface {
  public:
-  using PartAccessible::PartAccessible;
+  using ChildAccessible::ChildAccessible;
 
   StatusBar* bar() const { return static_cast<StatusBar*>(parent_->object()); }
   bool measure() const { return bar()->panelOwnerDrawn(index_); }
@@ -372,9 +372,9 @@ bool FocusFollower::eventFilter(QObject* watched, QEvent* event) {
 }
 
 // One picture of the grid, numbered from 1 as CurrentPicture is.
-class CellAccessible : public PartAccessible, public QAccessibleActionInterface {
+class CellAccessible : public ChildAccessible, public QAccessibleActionInterface {
  public:
-  using PartAccessible::PartAccessible;
+  using ChildAccessible::ChildAccessible;
 
   QWidget* grid() const { return static_cast<QWidget*>(parent_->object()); }
   TMainForm* form() const { return qobject_cast<TMainForm*>(grid()->window()); }
@@ -386,7 +386,7 @@ class CellAccessible : public PartAccessible, public QAccessibleActionInterface 
     return &f->Document().Slides[std::uint32_t(index_)];
   }
 
-  bool isValid() const override { return PartAccessible::isValid() && entry() != nullptr; }
+  bool isValid() const override { return ChildAccessible::isValid() && entry() != nullptr; }
   QAccessible::Role role() const override { return QAccessible::ListItem; }
   QString text(QAccessible::Text t) const override {
     const SlideEntry* e = entry();
