@@ -19,3 +19,7 @@ export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$build" --output-on-failure --parallel "$(nproc)"
+
+# The window from outside, as a screen reader drives it (AT-SPI under Xvfb).
+unset ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS QT_QPA_PLATFORM
+tests/gui/session.sh /usr/bin/python3 tests/gui/window_test.py build/bin/lumaret
