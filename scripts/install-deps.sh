@@ -15,6 +15,7 @@ packages=(
   qpdf poppler-utils imagemagick netpbm libjpeg-turbo-progs libxml2-utils xvfb xauth
   # the window driven from outside, as a screen reader does (tests/gui/)
   openbox dbus-x11 at-spi2-core python3-pyatspi xdotool x11-utils
+  gir1.2-gtk-3.0  # the file manager's stand-in that drags files onto the grid
   "$@"
 )
 

@@ -6,15 +6,18 @@ reordered, searched, looked at, printed and the program quit.
 """
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
+import time
 import traceback
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
 import atspi as ui  # noqa: E402
 
 PROGRAM = os.path.abspath(sys.argv[1])
-EXAMPLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "examples")
+EXAMPLES = os.path.join(HERE, "..", "..", "examples")
 ARTIFACTS = os.environ.get("GUI_ARTIFACTS", os.path.join(tempfile.gettempdir(), "gui-artifacts"))
 
 work = tempfile.mkdtemp(prefix="lumaret-gui-")
@@ -134,6 +137,31 @@ def _():
 def _():
     ui.press_button(win, "Delete picture")
     ui.wait_until(lambda: cell_names() == ["dawn.jpg", "night.png"], what="two cells")
+
+
+@group("pictures dropped from a file manager appear in the grid")
+def _():
+    source = subprocess.Popen([sys.executable, os.path.join(HERE, "drag_source.py"),
+                               os.path.join(work, "forest.jpg"), os.path.join(work, "dawn.jpg")])
+    try:
+        files = ui.wait_window(ui.wait_app(pid=source.pid), "Files to drop")
+        x, y, w, h = ui.extents(files)
+        gx, gy, gw, gh = ui.extents(grid())
+        # Slowly enough for the drag and drop handshake between the two programs.
+        steps = [(x + w // 2 + 10 * i, y + h // 2) for i in range(3)]
+        steps += [(gx + gw // 2 - 20 + 10 * i, gy + gh // 2) for i in range(3)]
+        subprocess.run(["xdotool", "mousemove", str(x + w // 2), str(y + h // 2),
+                        "mousedown", "1"], check=True)
+        for px, py in steps:
+            time.sleep(0.15)
+            subprocess.run(["xdotool", "mousemove", str(px), str(py)], check=True)
+        time.sleep(0.3)
+        subprocess.run(["xdotool", "mouseup", "1"], check=True)
+        ui.wait_until(lambda: cell_names() == ["dawn.jpg", "night.png", "forest.jpg", "dawn.jpg"],
+                      what="the dropped pictures at the end")
+    finally:
+        source.terminate()
+        source.wait()
 
 
 @group("Quit asks, then ends the program")
