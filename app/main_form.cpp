@@ -190,6 +190,9 @@ void TMainForm::BuildSettingsPage(QWidget* work) {
 
   for (TSpinEdit* time : {TimeEd, TimeEd2})
     time->setLimits(SlideshowSettings::kMinTime, SlideshowSettings::kMaxTime);
+  // The colour lists name their entries in German, in an English window:
+  // that is how the show's users know the program, and "Weiß" and "Gelb" are
+  // the words its screenshots and guides use.
   for (THtmlColorComboBox* combo : {HtmlColorComboBox1, HtmlColorComboBox2, HtmlColorComboBox3})
     combo->SetLanguage(lgDeutsch);
 

@@ -197,12 +197,12 @@ void TMainForm::BuildPicturesPage(QWidget* work) {
   LayoutGrid();
 }
 
-// The design's places for the commands. Where the desktop's font makes a
-// button wider or taller than the design, it takes the room and pushes what
-// lies right of it or below it.
+// The commands' fixed places. Where the desktop's font makes a button wider
+// or taller than its place, it takes the room and pushes what lies right of
+// it or below it.
 void TMainForm::PlaceCommands(QWidget* strip) {
-  auto width = [](QWidget* control, int design) {
-    return std::max(design, control->sizeHint().width());
+  auto width = [](QWidget* control, int planned) {
+    return std::max(planned, control->sizeHint().width());
   };
   const int height = std::max({25, NewFotoBtn->sizeHint().height(), DelFotoBtn->sizeHint().height(),
                                NachVornBtn->sizeHint().height()});

@@ -1,7 +1,8 @@
 // A growable array of records with a current element and an iteration
 // position. The idiom is First(), then Next() until it returns false; inside
-// such a loop Position() is the 1-based number of the element just delivered,
-// which the export uses to number and time its pictures.
+// such a loop Position() is the 1-based number of the element just delivered.
+// (The export walks the list with its own count instead, so that walking it
+// never moves the document's current picture.)
 #pragma once
 
 #include <algorithm>

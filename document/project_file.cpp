@@ -19,7 +19,8 @@ void PutI32(std::string& out, std::int32_t v) {
   PutU32(out, std::uint32_t(v));
 }
 
-// The stored strings end at their first NUL, as they do in the program.
+// A stored string ends at its first NUL: the file's format has no way to
+// hold one inside a path or caption.
 std::string_view CString(const std::string& s) {
   return {s.c_str(), std::strlen(s.c_str())};
 }
@@ -79,7 +80,7 @@ ParsedProject Damaged(std::string what) {
 
 constexpr const char* kEndsEarly = "it ends early";
 
-// The design's words with the system's reason after "the file", before the
+// The message's fixed words with the system's reason after "the file", before the
 // closing dots: "Can not open the file (No such file or directory)...".
 std::string WithReason(std::string_view words, const std::string& reason) {
   constexpr std::string_view kDots = "...";

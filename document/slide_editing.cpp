@@ -47,7 +47,8 @@ std::optional<std::string> CurrentCaption(SlideDocument& doc) {
   const SlideEntry* entry = doc.SelectCurrentPicture();
   if (!entry)
     return std::nullopt;
-  // Up to the terminating zero, as the caption was kept in C strings.
+  // Up to the first NUL: the project file cannot store more of a caption, so
+  // the caption box never shows what a save would lose.
   return entry->Caption.substr(0, entry->Caption.find('\0'));
 }
 

@@ -1,6 +1,7 @@
-// What PaintDib needs from a screen or a printer: the GDI operations of the
-// desktop it was first written for, so that a QPainter can stand behind them
-// and a recording device can play every kind of device in the tests.
+// What PaintDib needs from a screen or a printer, as a handful of bitmap
+// operations (stretch, send rows, make a device bitmap) and the device's
+// capabilities, so that a QPainter can stand behind them and a recording
+// device can play every kind of device in the tests.
 #pragma once
 
 #include <cstdint>

@@ -75,9 +75,10 @@ void PaintRows(DeviceContext& dc, int X, int Y, int destW, int destH, const DibH
   imagora::deldib(&line);
 }
 
-// Way (a) of the fallbacks: the picture sampled to the destination size by
-// the program and sent 1 : 1. A destination one pixel wide or high takes the
-// first source column or row.
+// The first way round a device that cannot stretch the picture itself: the
+// picture sampled to the destination size here and sent 1 : 1, for devices
+// that take bitmaps as they are. A destination one pixel wide or high takes
+// the first source column or row.
 bool SendSampled(DeviceContext& dc, int X, int Y, int destW, int destH, const DibHandle& picture,
                  int srcX, int srcY, int srcW, int srcH) {
   DibHandle sampled{};
@@ -98,7 +99,8 @@ bool SendSampled(DeviceContext& dc, int X, int Y, int destW, int destH, const Di
   return worked;
 }
 
-// Way (b): through a bitmap of the device's own format.
+// The last way round: through a bitmap of the device's own format, which
+// every device can stretch.
 void SendThroughDeviceBitmap(DeviceContext& dc, int X, int Y, int destW, int destH,
                              const DibHandle& picture, int srcX, int srcY, int srcW, int srcH,
                              std::uint32_t rop, Messages& messages) {

@@ -20,8 +20,9 @@ const char* RefusalText(Refusal why);
 
 // Decodes the file into out, choosing the decoder by the file's content.
 // On failure out has a null Bits pointer and why, when given, says why.
-// Decoding progress goes to owner (may be null) as percentages. mode is -1
-// for thumbnails and the export, 0 for the viewer; both decode at full size.
+// Decoding progress goes to owner (may be null) as percentages. mode (-1 for
+// thumbnails and the export, 0 for the viewer) is kept for callers and
+// ignored: both decode at full size.
 void OpenDib(DibHandle* out, const char* fileName, int mode, lumaret::ProgressSink* owner,
              Refusal* why = nullptr);
 
@@ -49,7 +50,8 @@ void SetJPEGQual(int quality);
 inline constexpr int kFormatJpeg = 7;
 
 // Saves a 24-bit picture; format kFormatJpeg writes a baseline JPEG. Returns 1
-// only when the whole file was written, else 0.
+// only when the whole file was written, else 0. option is kept for callers
+// and ignored.
 int SaveDib(const DibHandle* picture, const char* fileName, int format, int option);
 
 // The JPEG that SaveDib would write, in memory. False for a picture that is
