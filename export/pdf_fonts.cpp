@@ -1,7 +1,5 @@
 #include "export/pdf_fonts.h"
 
-#include <zlib.h>
-
 namespace lumaret {
 
 namespace {
@@ -52,16 +50,6 @@ std::string Utf16Hex(const std::u32string& text) {
   return hex;
 }
 
-std::string Deflated(const std::string& bytes) {
-  uLongf size = compressBound(uLong(bytes.size()));
-  std::string packed(size, '\0');
-  if (compress2(reinterpret_cast<Bytef*>(packed.data()), &size,
-                reinterpret_cast<const Bytef*>(bytes.data()), uLong(bytes.size()), 9) != Z_OK)
-    return {};
-  packed.resize(size);
-  return packed;
-}
-
 }  // namespace
 
 std::string ToUnicodeCMap(const FontSubset& font) {
@@ -97,7 +85,7 @@ std::string ToUnicodeCMap(const FontSubset& font) {
 }
 
 void WriteType0Font(PdfWriter& pdf, std::uint32_t first, const FontSubset& font) {
-  const auto ref = [first](std::uint32_t k) { return std::to_string(first + k) + " 0 R"; };
+  const auto ref = [first](std::uint32_t k) { return ObjectRef(first + k); };
   const std::string name = "/" + SubsetTag(font.fontFile) + "+" + font.postScriptName;
   const auto units = [&font](std::int64_t v) { return GlyphUnits(v, font.unitsPerEm); };
 
@@ -131,7 +119,7 @@ void WriteType0Font(PdfWriter& pdf, std::uint32_t first, const FontSubset& font)
 
   pdf.BeginObject(first + 3);
   pdf.WriteStream("/Length1 " + std::to_string(font.fontFile.size()) + " /Filter /FlateDecode",
-                  Deflated(font.fontFile));
+                  Deflated(font.fontFile).value_or(""));
   pdf.BeginObject(first + 4);
   pdf.WriteStream("", ToUnicodeCMap(font));
 }

@@ -3,7 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <vector>
+#include <cassert>
 
 #include "export/svg_text.h"
 
@@ -15,7 +15,34 @@ std::string Decimal(std::int64_t n) {
   return std::to_string(n);
 }
 
+std::string PdfString(std::string_view text) {
+  return "(" + std::string(text) + ")";
+}
+
+// The text of a stream: its lines joined with CR, the LF after the last one
+// left to the stream.
+std::string StreamText(std::initializer_list<std::string_view> lines) {
+  std::string text;
+  for (std::string_view line : lines)
+    text.append(text.empty() ? "" : "\r").append(line);
+  return text;
+}
+
 }  // namespace
+
+std::string ObjectRef(std::uint32_t object) {
+  return Decimal(object) + " 0 R";
+}
+
+std::optional<std::string> Deflated(std::string_view bytes) {
+  uLongf size = compressBound(uLong(bytes.size()));
+  std::string packed(size, '\0');
+  if (compress2(reinterpret_cast<Bytef*>(packed.data()), &size,
+                reinterpret_cast<const Bytef*>(bytes.data()), uLong(bytes.size()), 9) != Z_OK)
+    return std::nullopt;
+  packed.resize(size);
+  return packed;
+}
 
 std::string ZeroPad(std::string text, std::size_t width) {
   if (text.size() < width)
@@ -44,6 +71,11 @@ void PdfWriter::WriteLineCR(std::string_view text) {
   out_.write("\r");
 }
 
+void PdfWriter::WriteLinesCR(std::initializer_list<std::string_view> lines) {
+  for (std::string_view line : lines)
+    WriteLineCR(line);
+}
+
 void PdfWriter::WriteLineLF(std::string_view text) {
   out_.write(text);
   out_.write("\n");
@@ -55,10 +87,12 @@ void PdfWriter::WriteLineCRLF(std::string_view text) {
 }
 
 void PdfWriter::BeginObject(std::uint32_t number) {
-  if (startXref_ < 0)
-    objectOffsets_.Append() = Position();
-  else
+  if (startXref_ < 0) {
+    assert(number == FirstNewObject());
+    objectOffsets_.push_back(Position());
+  } else {
     updateOffsets_.emplace_back(number, Position());
+  }
   WriteLineCR(Decimal(number) + " 0 obj");
 }
 
@@ -72,6 +106,13 @@ void PdfWriter::WriteStream(std::string_view dictionaryEntries, std::string_view
   WriteLineCR("endobj");
 }
 
+std::int64_t PdfWriter::WriteStreamData(std::string_view data) {
+  WriteLineLF("stream");
+  WriteLineLF(data);
+  WriteLinesCR({"endstream", "endobj"});
+  return std::int64_t(data.size()) + 1;  // the LF before "endstream" counts
+}
+
 void PdfWriter::WriteHeader() {
   WriteLineCR("%PDF-1.4");
   WriteLineCR("%\xE2\xE3\xCF\xD3");
@@ -79,150 +120,153 @@ void PdfWriter::WriteHeader() {
 
 bool PdfWriter::WriteFixedObjects(bool fullScreen, std::uint32_t pictureCount,
                                   std::string_view svgText) {
-  BeginObject(1);
-  for (const char* line : {"<<", "   /Type /Catalog", "   /Outlines 2 0 R", "   /Pages 3 0 R",
-                           "   /Names 8 0 R", ">>", "endobj"})
-    WriteLineCR(line);
-  BeginObject(2);
-  for (const char* line : {"<< /Type /Outlines", "   /Count 0", ">>", "endobj"})
-    WriteLineCR(line);
-  BeginObject(3);
-  for (const char* line : {"<< /Type /Pages", "   /Kids [4 0 R]", "   /Count 1", ">>", "endobj"})
-    WriteLineCR(line);
-  BeginObject(4);
-  for (const char* line :
-       {"<< /Type /Page", "   /Parent 3 0 R", "   /MediaBox [0 0 612 792]", "   /Contents 5 0 R",
-        "   /Resources << /ProcSet 6 0 R", "                 /Font << /F1 7 0 R >>",
-        "              >>", ">>", "endobj"})
-    WriteLineCR(line);
-
-  BeginObject(5);
-  WriteLineCR("<< /Length 17 0 R >>");
-  WriteLineLF("stream");
-  const std::int64_t contentStart = Position();
-  for (const char* line :
-       {"    BT", "        /F1 12 Tf", "        36 720 Td",
-        "        (This SlideShow needs Adobe Acrobat Reader 6.x or above.) Tj", "        0 -20 Td",
-        "        (Download the free Adobe SVG Viewer 3.0 and/or Adobe Reader 6.0 under) Tj",
-        "        0 -20 Td"})
-    WriteLineCR(line);
-  WriteLineCR("        (" + std::string(kViewerDownloadAddress) + " to view the slideshow!) Tj");
-  WriteLineLF("    ET");
-  const std::int64_t contentLength = Position() - contentStart;
-  WriteLineCR("endstream");
-  WriteLineCR("endobj");
-
-  BeginObject(6);
-  WriteLineCR("    [/PDF /Text]");
-  WriteLineCR("endobj");
-  BeginObject(7);
-  for (const char* line :
-       {"<<  /Type /Font", "    /Subtype /Type1", "    /Name /F1", "    /BaseFont /Helvetica",
-        "    /Encoding /MacRomanEncoding", ">>", "endobj"})
-    WriteLineCR(line);
-  BeginObject(8);
-  for (const char* line :
-       {"<<", "    /AlternatePresentations 11 0 R", "    /JavaScript 9 0 R", ">>", "endobj"})
-    WriteLineCR(line);
-  BeginObject(9);
-  for (const char* line :
-       {"<<", "    /Names [ (OnLoadJavaScript)<< /S /JavaScript /JS 10 0 R >> ]", ">>", "endobj"})
-    WriteLineCR(line);
-
-  BeginObject(10);
-  WriteLineCR("<<  /Length 18 0 R >>");
-  WriteLineLF("stream");
-  const std::int64_t scriptStart = Position();
-  WriteLineCR("if (alternatePresentations['MySVGFile.svg'] != null ) {");
-  WriteLineCR(fullScreen ? "    app.fs.isFullScreen = true;" : "    app.fs.isFullScreen = false;");
-  WriteLineCR("    alternatePresentations['MySVGFile.svg'].start(null);");
-  WriteLineLF("}");
-  const std::int64_t scriptLength = Position() - scriptStart;
-  WriteLineCR("endstream");
-  WriteLineCR("endobj");
-
-  BeginObject(11);
-  for (const char* line : {"<<", "    /Names [ (MySVGFile.svg)12 0 R ]", ">>", "endobj"})
-    WriteLineCR(line);
-  BeginObject(12);
-  for (const char* line :
-       {"<<", "    /Type /SlideShow", "    /Subtype /Embedded", "    /Resources 13 0 R",
-        "    /StartResource (MySVGFile.svg)", ">>", "endobj"})
-    WriteLineCR(line);
-
-  BeginObject(13);
-  WriteLineCR("<<");
-  std::string names = "    /Names [ (MySVGFile.svg) 14 0 R ";
-  for (std::uint32_t i = 1; i <= pictureCount; ++i) {
-    names.append("(").append(PictureResourceName(i)).append(") ");
-    names.append(Decimal(19 + std::int64_t(i))).append(" 0 R ");
-  }
-  WriteLineCR(names + "]");
-  WriteLineCR(">>");
-  WriteLineCR("endobj");
-
-  BeginObject(14);
-  for (const char* line :
-       {"<<", "    /Type /FileSpec", "    /F (MySVGFile.svg)", "    /EF 15 0 R", ">>", "endobj"})
-    WriteLineCR(line);
-  BeginObject(15);
-  for (const char* line : {"<<", "    /F 16 0 R", ">>", "endobj"})
-    WriteLineCR(line);
-
-  // zlib format, level 9, 32 KiB window, memory level 8, default strategy.
-  uLongf packedSize = compressBound(uLong(svgText.size()));
-  std::vector<Bytef> packed(packedSize);
-  if (compress2(packed.data(), &packedSize, reinterpret_cast<const Bytef*>(svgText.data()),
-                uLong(svgText.size()), 9) != Z_OK)
+  const std::optional<std::string> packedSvg = Deflated(svgText);
+  if (!packedSvg)
     return false;
-  BeginObject(16);
-  for (const char* line : {"<<", "    /Length 19 0 R", "    /Type /EmbeddedFile",
-                           "    /Subtype /image#2Fsvg+xml", "    /Filter /FlateDecode", ">>"})
-    WriteLineCR(line);
-  WriteLineLF("stream");
-  const std::int64_t svgStart = Position();
-  out_.write(packed.data(), packedSize);
-  out_.write("\n");
-  const std::int64_t svgLength = Position() - svgStart;
-  WriteLineCR("endstream");
-  WriteLineCR("endobj");
-
-  const std::int64_t lengths[] = {contentLength, scriptLength, svgLength};
-  for (std::uint32_t k = 0; k < 3; ++k) {
-    BeginObject(17 + k);
-    WriteLineCR(Decimal(lengths[k]));
-    WriteLineCR("endobj");
-  }
+  WriteCatalogAndPages();
+  const std::int64_t textPageContent = WriteTextPage();
+  const std::int64_t startScript = WriteStartScript(fullScreen);
+  WriteSlideshow(pictureCount);
+  const std::int64_t svgFile = WriteEmbeddedSvg(*packedSvg);
+  WriteLengths(textPageContent, startScript, svgFile);
   return true;
+}
+
+void PdfWriter::WriteCatalogAndPages() {
+  BeginObject(kCatalog);
+  WriteLinesCR({"<<", "   /Type /Catalog", "   /Outlines " + ObjectRef(kOutlines),
+                "   /Pages " + ObjectRef(kPageTree), "   /Names " + ObjectRef(kNames), ">>",
+                "endobj"});
+  BeginObject(kOutlines);
+  WriteLinesCR({"<< /Type /Outlines", "   /Count 0", ">>", "endobj"});
+  BeginObject(kPageTree);
+  WriteLinesCR({"<< /Type /Pages", "   /Kids [" + ObjectRef(kTextPage) + "]", "   /Count 1", ">>",
+                "endobj"});
+}
+
+std::int64_t PdfWriter::WriteTextPage() {
+  BeginObject(kTextPage);
+  WriteLinesCR({"<< /Type /Page", "   /Parent " + ObjectRef(kPageTree),
+                "   /MediaBox [0 0 612 792]", "   /Contents " + ObjectRef(kTextPageContent),
+                "   /Resources << /ProcSet " + ObjectRef(kTextPageProcSet),
+                "                 /Font << /F1 " + ObjectRef(kTextPageFont) + " >>",
+                "              >>", ">>", "endobj"});
+
+  BeginObject(kTextPageContent);
+  WriteLineCR("<< /Length " + ObjectRef(kTextPageContentLength) + " >>");
+  const std::int64_t length = WriteStreamData(StreamText(
+      {"    BT", "        /F1 12 Tf", "        36 720 Td",
+       "        (This SlideShow needs Adobe Acrobat Reader 6.x or above.) Tj", "        0 -20 Td",
+       "        (Download the free Adobe SVG Viewer 3.0 and/or Adobe Reader 6.0 under) Tj",
+       "        0 -20 Td",
+       "        (" + std::string(kViewerDownloadAddress) + " to view the slideshow!) Tj",
+       "    ET"}));
+
+  BeginObject(kTextPageProcSet);
+  WriteLinesCR({"    [/PDF /Text]", "endobj"});
+  BeginObject(kTextPageFont);
+  WriteLinesCR({"<<  /Type /Font", "    /Subtype /Type1", "    /Name /F1",
+                "    /BaseFont /Helvetica", "    /Encoding /MacRomanEncoding", ">>", "endobj"});
+  return length;
+}
+
+std::int64_t PdfWriter::WriteStartScript(bool fullScreen) {
+  BeginObject(kNames);
+  WriteLinesCR({"<<", "    /AlternatePresentations " + ObjectRef(kSlideshowName),
+                "    /JavaScript " + ObjectRef(kStartScriptName), ">>", "endobj"});
+  BeginObject(kStartScriptName);
+  WriteLinesCR(
+      {"<<",
+       "    /Names [ (OnLoadJavaScript)<< /S /JavaScript /JS " + ObjectRef(kStartScript) + " >> ]",
+       ">>", "endobj"});
+
+  BeginObject(kStartScript);
+  WriteLineCR("<<  /Length " + ObjectRef(kStartScriptLength) + " >>");
+  const std::string presentation =
+      "alternatePresentations['" + std::string(kSlideshowFileName) + "']";
+  return WriteStreamData(StreamText(
+      {"if (" + presentation + " != null ) {",
+       fullScreen ? "    app.fs.isFullScreen = true;" : "    app.fs.isFullScreen = false;",
+       "    " + presentation + ".start(null);", "}"}));
+}
+
+void PdfWriter::WriteSlideshow(std::uint32_t pictureCount) {
+  const std::string name = PdfString(kSlideshowFileName);
+  BeginObject(kSlideshowName);
+  WriteLinesCR({"<<", "    /Names [ " + name + ObjectRef(kSlideshow) + " ]", ">>", "endobj"});
+  BeginObject(kSlideshow);
+  WriteLinesCR({"<<", "    /Type /SlideShow", "    /Subtype /Embedded",
+                "    /Resources " + ObjectRef(kSlideshowResources), "    /StartResource " + name,
+                ">>", "endobj"});
+
+  BeginObject(kSlideshowResources);
+  std::string names = "    /Names [ " + name + " " + ObjectRef(kSvgFileSpec) + " ";
+  for (std::uint32_t i = 1; i <= pictureCount; ++i)
+    names += PdfString(PictureResourceName(i)) + " " + ObjectRef(ImageObject(i)) + " ";
+  WriteLinesCR({"<<", names + "]", ">>", "endobj"});
+}
+
+std::int64_t PdfWriter::WriteEmbeddedSvg(std::string_view packedSvg) {
+  BeginObject(kSvgFileSpec);
+  WriteLinesCR({"<<", "    /Type /FileSpec", "    /F " + PdfString(kSlideshowFileName),
+                "    /EF " + ObjectRef(kSvgEmbeddedFiles), ">>", "endobj"});
+  BeginObject(kSvgEmbeddedFiles);
+  WriteLinesCR({"<<", "    /F " + ObjectRef(kSvgFile), ">>", "endobj"});
+
+  BeginObject(kSvgFile);
+  WriteLinesCR({"<<", "    /Length " + ObjectRef(kSvgFileLength), "    /Type /EmbeddedFile",
+                "    /Subtype /image#2Fsvg+xml", "    /Filter /FlateDecode", ">>"});
+  return WriteStreamData(packedSvg);
+}
+
+void PdfWriter::WriteLengths(std::int64_t textPageContent, std::int64_t startScript,
+                             std::int64_t svgFile) {
+  for (auto [object, length] : {std::pair{kTextPageContentLength, textPageContent},
+                                {kStartScriptLength, startScript},
+                                {kSvgFileLength, svgFile}}) {
+    BeginObject(object);
+    WriteLinesCR({Decimal(length), "endobj"});
+  }
 }
 
 void PdfWriter::WriteImageObject(std::uint32_t position, int width, int height,
                                  std::string_view jpeg) {
-  BeginObject(19 + position);
+  BeginObject(ImageObject(position));
   WriteLineCR("<< /Type /XObject /Subtype /Image /Width " + Decimal(width) + " /Height " +
               Decimal(height) + " /BitsPerComponent 8 /ColorSpace /DeviceRGB /Length " +
               Decimal(std::int64_t(jpeg.size())) + " /Filter /DCTDecode >>");
   WriteLineLF("stream");
-  out_.write(jpeg);
+  out_.write(jpeg);  // the JPEG's own end marker ends the data
   WriteLineCR("endstream");
   WriteLineCR("endobj");
 }
 
-void PdfWriter::WriteTrailer() {
-  const std::int64_t xref = startXref_ = Position();
-  const std::int64_t size = std::int64_t(objectOffsets_.Count()) + 1;
-  WriteLineCR("xref");
-  WriteLineCRLF("0 " + Decimal(size));
-  WriteLineCRLF("0000000000 65535 f");
-  for (std::int64_t offset : objectOffsets_)
-    WriteLineCRLF(ZeroPad(Decimal(offset), 10) + " 00000 n");
+void PdfWriter::WriteXrefEntry(std::int64_t offset) {
+  WriteLineCRLF(ZeroPad(Decimal(offset), 10) + " 00000 n");
+}
+
+void PdfWriter::WriteTrailerFrom(std::int64_t xref, std::int64_t size,
+                                 std::optional<std::int64_t> prev) {
   WriteLineCR("trailer");
   WriteLineCR("<< /Size " + Decimal(size));
-  WriteLineCR("   /Root 1 0 R");
+  WriteLineCR("   /Root " + ObjectRef(kCatalog));
+  if (prev)
+    WriteLineCR("   /Prev " + Decimal(*prev));
   WriteLineCR(">>");
   WriteLineCR("startxref");
   WriteLineCR(Decimal(xref));
   WriteLineCR("%%EOF");
+}
+
+void PdfWriter::WriteTrailer() {
+  const std::int64_t xref = startXref_ = Position();
+  const std::int64_t size = std::int64_t(FirstNewObject());
+  WriteLineCR("xref");
+  WriteLineCRLF("0 " + Decimal(size));
+  WriteLineCRLF("0000000000 65535 f");
+  for (std::int64_t offset : objectOffsets_)
+    WriteXrefEntry(offset);
+  WriteTrailerFrom(xref, size, std::nullopt);
 }
 
 void PdfWriter::WriteUpdateTrailer() {
@@ -238,18 +282,11 @@ void PdfWriter::WriteUpdateTrailer() {
       ++end;
     WriteLineCRLF(Decimal(entries[first].first) + " " + Decimal(std::int64_t(end - first)));
     for (std::size_t k = first; k < end; ++k)
-      WriteLineCRLF(ZeroPad(Decimal(entries[k].second), 10) + " 00000 n");
+      WriteXrefEntry(entries[k].second);
     size = std::max(size, entries[end - 1].first + 1);
     first = end;
   }
-  WriteLineCR("trailer");
-  WriteLineCR("<< /Size " + Decimal(size));
-  WriteLineCR("   /Root 1 0 R");
-  WriteLineCR("   /Prev " + Decimal(startXref_));
-  WriteLineCR(">>");
-  WriteLineCR("startxref");
-  WriteLineCR(Decimal(xref));
-  WriteLineCR("%%EOF");
+  WriteTrailerFrom(xref, size, startXref_);
 }
 
 }  // namespace lumaret

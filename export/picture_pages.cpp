@@ -16,10 +16,6 @@ std::int64_t Scaled(std::int64_t value, std::int64_t numerator, std::int64_t den
   return (value * numerator + denominator / 2) / denominator;
 }
 
-std::string Ref(std::uint32_t object) {
-  return std::to_string(object) + " 0 R";
-}
-
 std::string Rgb(Color c) {
   const auto part = [](std::uint8_t v) { return FixedText(Scaled(v, 10000, 255), 4); };
   return part(RedOf(c)) + " " + part(GreenOf(c)) + " " + part(BlueOf(c));
@@ -92,12 +88,10 @@ void WritePicturePages(PdfWriter& pdf, const SlideList& slides, const SlideshowS
     next += page.picture ? 2 : 1;
   }
 
-  pdf.BeginObject(1);
-  for (const std::string& line :
-       {std::string("<<"), std::string("   /Type /Catalog"), std::string("   /Outlines 2 0 R"),
-        "   /Pages " + Ref(tree), std::string("   /Names 8 0 R"),
-        std::string("   /Version /1.5")})  // fade transitions came with PDF 1.5
-    pdf.WriteLineCR(line);
+  pdf.BeginObject(PdfWriter::kCatalog);
+  pdf.WriteLinesCR({"<<", "   /Type /Catalog", "   /Outlines " + ObjectRef(PdfWriter::kOutlines),
+                    "   /Pages " + ObjectRef(tree), "   /Names " + ObjectRef(PdfWriter::kNames),
+                    "   /Version /1.5"});  // fade transitions came with PDF 1.5
   if (settings.FullScreen)
     pdf.WriteLineCR("   /PageMode /FullScreen");
   pdf.WriteLineCR(">>");
@@ -106,7 +100,7 @@ void WritePicturePages(PdfWriter& pdf, const SlideList& slides, const SlideshowS
   pdf.BeginObject(tree);
   std::string kids;
   for (std::uint32_t page : pageObjects)
-    kids += (kids.empty() ? "" : " ") + Ref(page);
+    kids += (kids.empty() ? "" : " ") + ObjectRef(page);
   pdf.WriteLineCR("<< /Type /Pages /Kids [" + kids + "] /Count " +
                   std::to_string(pageObjects.size()) + " >>");
   pdf.WriteLineCR("endobj");
@@ -125,10 +119,11 @@ void WritePicturePages(PdfWriter& pdf, const SlideList& slides, const SlideshowS
     const std::uint32_t object = pageObjects[k];
     pdf.BeginObject(object);
     pdf.WriteLineCR("<< /Type /Page");
-    pdf.WriteLineCR("   /Parent " + Ref(tree));
+    pdf.WriteLineCR("   /Parent " + ObjectRef(tree));
     pdf.WriteLineCR(mediaBox);
     if (page.picture) {
-      std::string resources = "   /Resources << /XObject << /Im " + Ref(19 + page.picture) + " >>";
+      std::string resources = "   /Resources << /XObject << /Im " +
+                              ObjectRef(PdfWriter::ImageObject(page.picture)) + " >>";
       const ShapedLine& caption = captions[page.picture - 1];
       std::set<std::size_t> used;
       for (const ShapedRun& run : caption)
@@ -137,13 +132,13 @@ void WritePicturePages(PdfWriter& pdf, const SlideList& slides, const SlideshowS
         resources += " /Font <<";
         for (std::size_t font : used)
           resources += " /F" + std::to_string(font + 1) + " " +
-                       Ref(firstFont + std::uint32_t(font) * kObjectsPerFont);
+                       ObjectRef(firstFont + std::uint32_t(font) * kObjectsPerFont);
         resources += " >>";
       }
-      pdf.WriteLineCR("   /Contents " + Ref(object + 1));
+      pdf.WriteLineCR("   /Contents " + ObjectRef(object + 1));
       pdf.WriteLineCR(resources + " >>");
     } else {
-      pdf.WriteLineCR("   /Contents " + Ref(background));
+      pdf.WriteLineCR("   /Contents " + ObjectRef(background));
       pdf.WriteLineCR("   /Resources << >>");
     }
     if (page.fadeIn)

@@ -37,8 +37,8 @@ struct PictureSize {
   int height = 0;
 };
 
-// The update, after the file's trailer: picture i's image is object 19 + i
-// with the given size.
+// The update, after the file's trailer: picture i's image is
+// PdfWriter::ImageObject(i), of the given size.
 void WritePicturePages(PdfWriter& pdf, const SlideList& slides, const SlideshowSettings& settings,
                        const std::vector<PictureSize>& pictures);
 
