@@ -1,10 +1,5 @@
 #include "export/picture_jpeg.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "export/convert_to_24bit.h"
 #include "imagora/imagora.h"
 
@@ -53,27 +48,6 @@ bool MakeJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& 
 }
 
 }  // namespace
-
-std::string TempFileName(const std::string& folder, std::string_view prefix,
-                         std::string_view extension) {
-  const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
-  for (int n = 0; n < 1000000; ++n) {
-    const std::string path =
-        base + std::string(prefix) + std::to_string(n) + std::string(extension);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-      ::close(fd);
-      return path;
-    }
-    if (errno != EEXIST)
-      return {};
-  }
-  return {};
-}
-
-std::string ShortPathOf(const std::string& path) {
-  return path;
-}
 
 bool MakePictureJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& jpeg) {
   imagora::SetJPEGQual(kExportJpegQuality);

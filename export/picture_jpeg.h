@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <string_view>
 
 #include "document/slide_document.h"
 #include "platform/progress.h"
@@ -26,15 +25,6 @@ struct PictureJpeg {
   // empty when the picture itself is there.
   std::string Refused;
 };
-
-// Creates folder/prefix<n>extension for the lowest n whose name is free,
-// exclusively and without following links, so that nobody can plant a file or
-// link under the name first. The path, or empty when none could be created.
-std::string TempFileName(const std::string& folder, std::string_view prefix,
-                         std::string_view extension);
-
-// The form of a path handed to the document opener; the path itself here.
-std::string ShortPathOf(const std::string& path);
 
 // The JPEG of the picture file at kExportJpegQuality. A picture whose JPEG
 // cannot be made is replaced by the placeholder's; false only when not even
