@@ -8,18 +8,6 @@
 
 namespace lumaret {
 
-PictureSize ThumbnailSize(int width, int height) {
-  if (width <= 0 || height <= 0)
-    return {kThumbnailBox, kThumbnailBox};
-  std::int64_t w = kThumbnailBox;
-  std::int64_t h = std::int64_t(height) * kThumbnailBox / width;
-  if (h > kThumbnailBox) {
-    h = kThumbnailBox;
-    w = std::int64_t(width) * kThumbnailBox / height;
-  }
-  return {int(std::max<std::int64_t>(w, 1)), int(std::max<std::int64_t>(h, 1))};
-}
-
 imagora::DibHandle Resize(const imagora::DibHandle& source, int newWidth, int newHeight) {
   imagora::DibHandle result{};
   if (!source.Bits || newWidth <= 0 || newHeight <= 0)

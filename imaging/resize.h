@@ -1,22 +1,15 @@
-// Nearest-pixel scaling in 10-bit fixed point, and the size of thumbnails.
+// Nearest-pixel scaling in 10-bit fixed point.
 #pragma once
 
 #include "imagora/dib.h"
 
 namespace lumaret {
 
-inline constexpr int kThumbnailBox = 80;  // pixels, both ways
-
 struct PictureSize {
   int width;
   int height;
   bool operator==(const PictureSize&) const = default;
 };
-
-// The thumbnail size of a width x height picture: it fits the box, touching
-// it on at least one side (small pictures are enlarged), and no side is
-// ever below one pixel.
-PictureSize ThumbnailSize(int width, int height);
 
 // A newWidth x newHeight copy of source at the same depth (colour table
 // included), sampling the nearest pixel. Pictures of other depths than 1, 4,

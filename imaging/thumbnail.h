@@ -1,5 +1,6 @@
-// The thumbnail provision of the grid: what to draw in a picture's cell,
-// making the entry's thumbnail the first time the cell is painted.
+// The thumbnail size rule, and the thumbnail provision of the grid: what to
+// draw in a picture's cell, making the entry's thumbnail the first time the
+// cell is painted.
 #pragma once
 
 #include "document/slide_document.h"
@@ -7,6 +8,13 @@
 #include "platform/progress.h"
 
 namespace lumaret {
+
+inline constexpr int kThumbnailBox = 80;  // pixels, both ways
+
+// The thumbnail size of a width x height picture: it fits the box, touching
+// it on at least one side (small pictures are enlarged), and no side is
+// ever below one pixel.
+PictureSize ThumbnailSize(int width, int height);
 
 struct CellPicture {
   imagora::DibHandle picture;  // to draw; always has pixels

@@ -9,26 +9,6 @@ namespace {
 
 using imagora::DibHandle;
 
-struct SizeCase {
-  int width, height;
-  PictureSize thumbnail;
-};
-
-class ThumbnailSizeRule : public ::testing::TestWithParam<SizeCase> {};
-
-TEST_P(ThumbnailSizeRule, FitsTheBox) {
-  EXPECT_EQ(ThumbnailSize(GetParam().width, GetParam().height), GetParam().thumbnail);
-}
-
-INSTANTIATE_TEST_SUITE_P(Examples, ThumbnailSizeRule,
-                         ::testing::Values(SizeCase{200, 100, {80, 40}},
-                                           SizeCase{100, 200, {40, 80}},
-                                           SizeCase{1024, 768, {80, 60}}, SizeCase{3, 2, {80, 53}},
-                                           SizeCase{50, 50, {80, 80}}, SizeCase{640, 480, {80, 60}},
-                                           // Extreme shapes still get a side of one pixel.
-                                           SizeCase{8100, 1, {80, 1}}, SizeCase{1, 8100, {1, 80}},
-                                           SizeCase{100000, 7, {80, 1}}));
-
 // A picture whose 24-bit pixels tell their own column and row.
 DibHandle Coordinates(int width, int height) {
   DibHandle d;
