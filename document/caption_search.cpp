@@ -1,14 +1,8 @@
 #include "document/caption_search.h"
 
+#include "platform/name_only.h"
+
 namespace lumaret {
-namespace {
-
-std::string NameWithoutFolder(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-}  // namespace
 
 std::string UpperAscii(std::string text) {
   for (char& c : text)
@@ -24,7 +18,7 @@ std::vector<SearchHit> FindPictures(const SlideList& slides, const std::string& 
   const std::string wanted = UpperAscii(text);
   for (std::uint32_t i = 0; i < slides.Count(); ++i) {
     const SlideEntry& entry = slides[i];
-    std::string name = NameWithoutFolder(entry.FileName);
+    std::string name(NameOnly(entry.FileName));
     if (UpperAscii(entry.Caption).find(wanted) != std::string::npos ||
         UpperAscii(name).find(wanted) != std::string::npos)
       hits.push_back({i, std::move(name), entry.Caption});

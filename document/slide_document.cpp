@@ -1,6 +1,7 @@
 #include "document/slide_document.h"
 
 #include "document/utf8.h"
+#include "platform/name_only.h"
 
 namespace lumaret {
 
@@ -34,8 +35,7 @@ void SlideDocument::AddPictures(const std::vector<std::string>& paths, bool file
 }
 
 std::string DefaultText(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::string_view name = NameOnly(path);
   // Count characters, not bytes, in a UTF-8 name so that a break never splits
   // a character; in any other name one byte is one character.
   const bool utf8 = IsValidUtf8(name);

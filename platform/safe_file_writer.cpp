@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "platform/cleanup_on_signal.h"
+#include "platform/name_only.h"
 
 namespace lumaret {
 
@@ -89,9 +90,8 @@ bool SafeFileWriter::open(const std::string& target) {
   if (const std::string refusal = CheckTarget(target_, mode); !refusal.empty())
     return fail(refusal);
 
-  const std::size_t slash = target_.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "" : target_.substr(0, slash + 1);
-  std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+  std::string base(NameOnly(target_));
+  const std::string folder = target_.substr(0, target_.size() - base.size());
   if (base.empty())
     return fail(EISDIR);
   base.resize(std::min<std::size_t>(base.size(), 200));  // room for the suffix in NAME_MAX
