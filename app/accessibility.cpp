@@ -18,21 +18,10 @@
 #include "app/print_form.h"
 #include "app/status_bar.h"
 #include "app/view_pic_form.h"
+#include "app/widget_names.h"
 
 namespace lumaret {
 namespace {
-
-QString NameOnly(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return QFile::decodeName(slash == std::string::npos ? path.c_str() : path.c_str() + slash + 1);
-}
-
-QString CaptionText(const std::string& caption) {
-  QString text = QString::fromLocal8Bit(caption);
-  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return text;
-}
 
 // "&&" shows one ampersand; a single one marks the mnemonic.
 QString StripAmpersands(const QString& text) {
@@ -393,9 +382,9 @@ class CellAccessible : public ChildAccessible, public QAccessibleActionInterface
     if (!e)
       return {};
     if (t == QAccessible::Name)
-      return NameOnly(e->FileName);
+      return NameOnlyText(e->FileName);
     if (t == QAccessible::Description)
-      return CaptionText(e->Caption);
+      return CaptionWithLfBreaks(e->Caption);
     return {};
   }
   QRect rect() const override {
@@ -454,7 +443,7 @@ QString PaintBoxAccessible::text(QAccessible::Text t) const {
                                       : viewer ? &viewer->Picture
                                                : nullptr;
   if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
-    return viewer ? NameOnly(viewer->FileName) : QString();
+    return viewer ? NameOnlyText(viewer->FileName) : QString();
   if (t == QAccessible::Description && widget()->accessibleDescription().isEmpty()) {
     if (!picture || !picture->Info)
       return {};
@@ -476,7 +465,7 @@ std::vector<std::pair<QString, QString>> PaintBoxAccessible::Now() const {
   if (TMainForm* f = form()) {
     now.reserve(f->Document().Slides.Count());
     for (const SlideEntry& e : f->Document().Slides)
-      now.emplace_back(NameOnly(e.FileName), CaptionText(e.Caption));
+      now.emplace_back(NameOnlyText(e.FileName), CaptionWithLfBreaks(e.Caption));
   }
   return now;
 }

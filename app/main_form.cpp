@@ -24,6 +24,7 @@
 #include "app/status_bar.h"
 #include "app/view_pic_form.h"
 #include "app/web_address.h"
+#include "app/widget_names.h"
 #include "document/project_file.h"
 #include "export/export_pdf.h"
 
@@ -41,12 +42,6 @@ const char* const kQuitQuestion =
     "You leave the program now. Be sure that everything you want to maintain is saved.";
 const char* const kLumaretFilter = "Lumaret files (*.lmt)|*.lmt";
 const char* const kPicturePagesKey = "Export/PicturePages";
-template <typename W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(QLatin1String(name));
-  return widget;
-}
-
 std::string PathBytes(const QString& path) {
   return QFile::encodeName(path).toStdString();
 }

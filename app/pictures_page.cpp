@@ -25,6 +25,7 @@
 #include "app/paint_box.h"
 #include "app/status_bar.h"
 #include "app/view_pic_form.h"
+#include "app/widget_names.h"
 #include "document/slide_editing.h"
 #include "imaging/paint_dib.h"
 #include "imaging/qt/painter_device.h"
@@ -53,32 +54,10 @@ const char* const kPictureFilter =
 
 namespace {
 
-// Outside the cells the grid shows the desktop's application-workspace grey.
-const QColor kWorkspaceColor{0xAB, 0xAB, 0xAB};
 const QColor kCurrentCellColor{0x00, 0x00, 0xFF};
 const QColor kCellColor{0xC0, 0xC0, 0xC0};
 const QColor kFrameLight{0xFF, 0xFF, 0xFF};
 const QColor kFrameDark{0x80, 0x80, 0x80};
-
-template <typename W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(QLatin1String(name));
-  return widget;
-}
-
-QString NameOnly(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return QFile::decodeName(slash == std::string::npos ? path.c_str() : path.c_str() + slash + 1);
-}
-
-// Captions keep CR LF line breaks (and the single CRs of default texts); the
-// caption box breaks lines at LF.
-QString CaptionText(const std::string& caption) {
-  QString text = QString::fromLocal8Bit(caption);
-  text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return text;
-}
 
 std::string CaptionBytes(QString text) {
   text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
@@ -284,7 +263,7 @@ void TMainForm::SetCaptionBox(const std::string& caption) {
   // Showing a caption is no edit: it must not write the box back, which
   // would turn a default text's single CRs into line breaks.
   settingCaptionBox_ = true;
-  Memo1->setPlainText(CaptionText(caption));
+  Memo1->setPlainText(CaptionWithLfBreaks(caption));
   settingCaptionBox_ = false;
 }
 
@@ -365,7 +344,7 @@ void TMainForm::PaintBox1Paint(QPainter& canvas) {
     canvas.setPen(n == doc_.CurrentPicture ? Qt::white : Qt::black);
     canvas.setBackground(fill);
     canvas.drawText(QRect(x0 + 3, y0 + 90, 84, 20),
-                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, NameOnly(entry.FileName));
+                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, NameOnlyText(entry.FileName));
     if (cell.release)
       imagora::deldib(&cell.picture);
   }

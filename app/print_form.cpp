@@ -17,6 +17,7 @@
 
 #include "app/paint_box.h"
 #include "app/spin_edit.h"
+#include "app/widget_names.h"
 #include "imaging/paint_dib.h"
 #include "imaging/qt/painter_device.h"
 #include "platform/qt/printer_dialogs.h"
@@ -30,12 +31,6 @@ constexpr int kStartPercent = 50;
 const char* const kWidthKey = "PrintForm/Width";
 const char* const kHeightKey = "PrintForm/Height";
 const char* const kStateKey = "PrintForm/WindowState";
-
-template <typename W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(QLatin1String(name));
-  return widget;
-}
 
 // The edit's number held within its limits, as the layout reads it even while
 // the user's typing is still out of range.

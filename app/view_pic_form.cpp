@@ -16,21 +16,11 @@
 #include "app/float_spin_edit.h"
 #include "app/paint_box.h"
 #include "app/print_form.h"
+#include "app/widget_names.h"
 #include "imaging/paint_dib.h"
 #include "imaging/qt/painter_device.h"
 
 namespace lumaret {
-namespace {
-
-const QColor kWorkspaceColor{0xAB, 0xAB, 0xAB};
-
-template <typename W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(QLatin1String(name));
-  return widget;
-}
-
-}  // namespace
 
 TViewPicForm::TViewPicForm(ViewerServices services, QWidget* parent)
     : QDialog(parent), services_(services) {
