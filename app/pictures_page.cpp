@@ -20,6 +20,7 @@
 
 #include "app/accessibility.h"
 #include "app/artwork.h"
+#include "app/busy_guard.h"
 #include "app/grid_geometry.h"
 #include "app/main_form.h"
 #include "app/paint_box.h"
@@ -118,9 +119,8 @@ void TMainForm::BuildPicturesPage(QWidget* work) {
   PaintBox1->setPalette(workspace);
   PaintBox1->setAutoFillBackground(true);
   PaintBox1->onPaint = [this](QPainter& canvas, const QRect&) {
-    gridPainting_ = true;
+    const BusyGuard painting(gridPainting_);
     PaintBox1Paint(canvas);
-    gridPainting_ = false;
   };
   PaintBox1->onMouseDown = [this](QPoint point) {
     // Measured on the screen: choosing the cell may scroll it under the pointer.
@@ -262,9 +262,8 @@ void TMainForm::MovePictureTo(std::int32_t from, std::int32_t to) {
 void TMainForm::SetCaptionBox(const std::string& caption) {
   // Showing a caption is no edit: it must not write the box back, which
   // would turn a default text's single CRs into line breaks.
-  settingCaptionBox_ = true;
+  const BusyGuard setting(settingCaptionBox_);
   Memo1->setPlainText(CaptionWithLfBreaks(caption));
-  settingCaptionBox_ = false;
 }
 
 void TMainForm::adibchanged() {

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "app/busy_guard.h"
 #include "app/paint_box.h"
 #include "app/spin_edit.h"
 #include "app/widget_names.h"
@@ -144,13 +145,14 @@ TPrintForm::TPrintForm(const imagora::DibHandle& picture, SettingsStore& setting
 }
 
 void TPrintForm::LoadSettings() {
-  // The handlers must not couple the stored values with each other.
-  busy_ = true;
-  if (const auto width = StoredNumber(settings_, kWidthKey))
-    BreitEdit->setValue(*width);
-  if (const auto height = StoredNumber(settings_, kHeightKey))
-    HochEdit->setValue(*height);
-  busy_ = false;
+  {
+    // The handlers must not couple the stored values with each other.
+    const BusyGuard busy(busy_);
+    if (const auto width = StoredNumber(settings_, kWidthKey))
+      BreitEdit->setValue(*width);
+    if (const auto height = StoredNumber(settings_, kHeightKey))
+      HochEdit->setValue(*height);
+  }
   if (const auto state = StoredNumber(settings_, kStateKey))
     setWindowState(Qt::WindowStates(*state & (Qt::WindowMinimized | Qt::WindowMaximized)));
 }
@@ -209,27 +211,25 @@ void TPrintForm::PrintPaintBoxPaint(QPainter& canvas) {
 void TPrintForm::BreitEditChange() {
   if (busy_)
     return;
-  busy_ = true;
+  const BusyGuard busy(busy_);
   const int w = PictureWidth(picture_);
   const int h = PictureHeight(picture_);
   if (SverhCheck->isChecked() && w > 0 && h > 0 && printer_.height() > 0)
     HochEdit->setValue(
         CoupledHeightPercent(w, h, Percent(*BreitEdit), printer_.width(), printer_.height()));
   Repaint();
-  busy_ = false;
 }
 
 void TPrintForm::HochEditChange() {
   if (busy_)
     return;
-  busy_ = true;
+  const BusyGuard busy(busy_);
   const int w = PictureWidth(picture_);
   const int h = PictureHeight(picture_);
   if (SverhCheck->isChecked() && w > 0 && h > 0 && printer_.width() > 0)
     BreitEdit->setValue(
         CoupledWidthPercent(w, h, Percent(*HochEdit), printer_.width(), printer_.height()));
   Repaint();
-  busy_ = false;
 }
 
 bool PrinterAvailable(const QPrinter& printer) {
