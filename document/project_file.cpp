@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/byte_reader.h"
 #include "platform/read_file.h"
 #include "platform/safe_file_writer.h"
 
@@ -31,46 +32,6 @@ void PutText(std::string& out, const std::string& text) {
   out += bytes;
 }
 
-class Reader {
- public:
-  explicit Reader(std::string_view bytes) : bytes_(bytes) {}
-
-  std::size_t remaining() const { return bytes_.size() - at_; }
-
-  bool u32(std::uint32_t& v) {
-    if (remaining() < 4)
-      return false;
-    v = 0;
-    for (int i = 3; i >= 0; --i)
-      v = v << 8 | static_cast<unsigned char>(bytes_[at_ + std::size_t(i)]);
-    at_ += 4;
-    return true;
-  }
-  bool i32(std::int32_t& v) {
-    std::uint32_t u;
-    if (!u32(u))
-      return false;
-    v = std::int32_t(u);
-    return true;
-  }
-  // Any byte but 0 reads as "on".
-  bool flag(bool& v) {
-    if (remaining() < 1)
-      return false;
-    v = bytes_[at_++] != 0;
-    return true;
-  }
-  std::string_view take(std::size_t n) {
-    const std::string_view s = bytes_.substr(at_, n);
-    at_ += n;
-    return s;
-  }
-
- private:
-  std::string_view bytes_;
-  std::size_t at_ = 0;
-};
-
 ParsedProject Damaged(std::string what) {
   ParsedProject p;
   p.status = ParsedProject::Status::Damaged;
@@ -92,9 +53,9 @@ std::string WithReason(std::string_view words, const std::string& reason) {
 }
 
 // Reads one length-prefixed text; on damage returns false with the reason.
-bool ReadText(Reader& in, std::string& text, std::string& damage) {
-  std::int32_t length;
-  if (!in.i32(length)) {
+bool ReadText(ByteReader& in, std::string& text, std::string& damage) {
+  const std::int32_t length = in.i32le();
+  if (!in.ok()) {
     damage = kEndsEarly;
     return false;
   }
@@ -106,7 +67,8 @@ bool ReadText(Reader& in, std::string& text, std::string& damage) {
     damage = "a text is longer than the rest of the file";
     return false;
   }
-  const std::string_view bytes = in.take(std::size_t(length));
+  const Bytes taken = in.take(std::size_t(length));
+  const std::string_view bytes(reinterpret_cast<const char*>(taken.data()), taken.size());
   text.assign(bytes.substr(0, std::min(bytes.size(), bytes.find('\0'))));
   return true;
 }
@@ -137,16 +99,16 @@ std::string EncodeProject(const SlideDocument& document) {
 }
 
 ParsedProject ParseProject(std::string_view bytes) {
-  Reader in(bytes);
-  std::uint32_t magic;
-  if (!in.u32(magic) || magic != kProjectMagic) {
+  ByteReader in(Bytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  const std::uint32_t magic = in.u32le();
+  if (!in.ok() || magic != kProjectMagic) {
     ParsedProject p;
     p.status = ParsedProject::Status::NotLumaret;
     return p;
   }
 
-  std::int32_t count;
-  if (!in.i32(count))
+  const std::int32_t count = in.i32le();
+  if (!in.ok())
     return Damaged(kEndsEarly);
   if (count < 0)
     return Damaged("it holds a negative picture count");
@@ -165,14 +127,20 @@ ParsedProject ParseProject(std::string_view bytes) {
       return Damaged(damage);
   }
 
-  std::int32_t fade, stop, x, y, font;
-  bool bleeding;
+  // Any byte but 0 reads as "on".
   SlideshowSettings& s = p.settings;
-  const bool complete = in.flag(s.ShowPdfAfterCreation) && in.i32(fade) && in.i32(stop) &&
-                        in.u32(s.BackgroundColor) && in.u32(s.TextBorderColor) &&
-                        in.u32(s.TextColor) && in.i32(x) && in.i32(y) && in.i32(font) &&
-                        in.flag(bleeding) && in.flag(s.FullScreen);
-  if (!complete)
+  s.ShowPdfAfterCreation = in.u8() != 0;
+  const std::int32_t fade = in.i32le();
+  const std::int32_t stop = in.i32le();
+  s.BackgroundColor = in.u32le();
+  s.TextBorderColor = in.u32le();
+  s.TextColor = in.u32le();
+  const std::int32_t x = in.i32le();
+  const std::int32_t y = in.i32le();
+  const std::int32_t font = in.i32le();
+  const bool bleeding = in.u8() != 0;
+  s.FullScreen = in.u8() != 0;
+  if (!in.ok())
     return Damaged(kEndsEarly);
   // The writer ends every file with the settings; more bytes mean the count
   // or a length is wrong, and the settings just read are not the settings.
