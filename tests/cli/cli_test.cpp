@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "document/project_file.h"
-#include "tests/imagora/picture_oracle.h"
+#include "tests/support/picture_oracle.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumaret {

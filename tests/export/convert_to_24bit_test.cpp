@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "imagora/imagora.h"
-#include "tests/imagora/picture_oracle.h"
+#include "tests/support/picture_oracle.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumaret {

@@ -12,7 +12,7 @@
 #include "export/picture_jpeg.h"
 #include "export/svg_text.h"
 #include "platform/recording_messages.h"
-#include "tests/imagora/picture_oracle.h"
+#include "tests/support/picture_oracle.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 

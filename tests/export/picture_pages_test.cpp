@@ -7,7 +7,7 @@
 
 #include "export/export_pdf.h"
 #include "platform/recording_messages.h"
-#include "tests/imagora/picture_oracle.h"
+#include "tests/support/picture_oracle.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumaret {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "tests/imagora/picture_oracle.h"
+#include "tests/support/picture_oracle.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumaret {

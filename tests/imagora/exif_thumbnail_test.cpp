@@ -6,7 +6,7 @@
 #include <string>
 
 #include "imagora/imagora.h"
-#include "tests/imagora/picture_oracle.h"
+#include "tests/support/picture_oracle.h"
 #include "tests/support/temp_dir.h"
 
 namespace imagora {

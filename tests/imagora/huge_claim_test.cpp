@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "imagora/detail/decoders.h"
-#include "tests/imagora/picture_oracle.h"
+#include "tests/support/picture_oracle.h"
 #include "tests/support/temp_dir.h"
 
 namespace imagora {

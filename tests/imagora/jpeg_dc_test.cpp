@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "imagora/detail/reduced_jpeg.h"
-#include "tests/imagora/picture_oracle.h"
+#include "tests/support/picture_oracle.h"
 #include "tests/support/temp_dir.h"
 
 namespace imagora {

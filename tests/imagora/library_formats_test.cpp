@@ -2,7 +2,7 @@
 // pattern, decoded by OpenDib and compared with the tools' own reading.
 #include <gtest/gtest.h>
 
-#include "tests/imagora/picture_oracle.h"
+#include "tests/support/picture_oracle.h"
 #include "tests/support/temp_dir.h"
 
 namespace imagora {

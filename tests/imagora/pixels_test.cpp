@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <tuple>
 
-#include "tests/imagora/picture_oracle.h"
+#include "tests/support/picture_oracle.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/temp_dir.h"
 

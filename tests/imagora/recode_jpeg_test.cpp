@@ -2,7 +2,7 @@
 // to a picture and saving that, and must leave alone what it cannot do so.
 #include <gtest/gtest.h>
 
-#include "tests/imagora/picture_oracle.h"
+#include "tests/support/picture_oracle.h"
 #include "tests/support/temp_dir.h"
 
 namespace imagora {

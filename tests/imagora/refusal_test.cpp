@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 
 #include "imagora/imagora.h"
-#include "tests/imagora/picture_oracle.h"
+#include "tests/support/picture_oracle.h"
 #include "tests/support/temp_dir.h"
 
 namespace imagora {

@@ -1,4 +1,4 @@
-#include "tests/imagora/picture_oracle.h"
+#include "tests/support/picture_oracle.h"
 
 #include <sys/wait.h>
 
