@@ -88,4 +88,50 @@ void newdib(DibHandle* out, int width, int height, int bitsPerPixel,
 // descriptors that were never filled.
 void deldib(DibHandle* picture);
 
+// The one owner of a picture: releases it with deldib when it goes, and
+// passes it on only by moving. get() lends the descriptor to calls that take
+// one; release() hands it over to whoever releases it from then on.
+class Dib {
+ public:
+  Dib() = default;
+  // Takes over a descriptor that nobody else will release.
+  explicit Dib(const DibHandle& owned) noexcept : handle_(owned) {}
+  Dib(Dib&& other) noexcept : handle_(other.release()) {}
+  Dib& operator=(Dib&& other) noexcept {
+    if (this != &other)
+      reset(other.release());
+    return *this;
+  }
+  Dib(const Dib&) = delete;
+  Dib& operator=(const Dib&) = delete;
+  ~Dib() { deldib(&handle_); }
+
+  const DibHandle& get() const noexcept { return handle_; }
+  DibHandle& get() noexcept { return handle_; }
+  const DibHandle* operator->() const noexcept { return &handle_; }
+  DibHandle* operator->() noexcept { return &handle_; }
+  explicit operator bool() const noexcept { return handle_.Bits != nullptr; }
+
+  DibHandle release() noexcept {
+    const DibHandle owned = handle_;
+    handle_ = DibHandle{};
+    return owned;
+  }
+  void reset(const DibHandle& owned = DibHandle{}) noexcept {
+    deldib(&handle_);
+    handle_ = owned;
+  }
+
+ private:
+  DibHandle handle_{};
+};
+
+// newdib into an owner; without pixels when the memory was refused.
+inline Dib New(int width, int height, int bitsPerPixel, const BitmapInfo* paletteSource = nullptr,
+               int paletteCount = 0) {
+  DibHandle made{};
+  newdib(&made, width, height, bitsPerPixel, paletteSource, paletteCount);
+  return Dib(made);
+}
+
 }  // namespace imagora

@@ -33,6 +33,21 @@ void OpenDibReduced(DibHandle* out, const char* fileName, int boxWidth, int boxH
                     lumaret::ProgressSink* owner, int* fullWidth, int* fullHeight,
                     Refusal* why = nullptr);
 
+// OpenDib and OpenDibReduced into an owner.
+inline Dib Open(const char* fileName, int mode, lumaret::ProgressSink* owner,
+                Refusal* why = nullptr) {
+  DibHandle opened{};
+  OpenDib(&opened, fileName, mode, owner, why);
+  return Dib(opened);
+}
+inline Dib OpenReduced(const char* fileName, int boxWidth, int boxHeight,
+                       lumaret::ProgressSink* owner, int* fullWidth, int* fullHeight,
+                       Refusal* why = nullptr) {
+  DibHandle opened{};
+  OpenDibReduced(&opened, fileName, boxWidth, boxHeight, owner, fullWidth, fullHeight, why);
+  return Dib(opened);
+}
+
 // Pixel access; y counts rows in memory order (row 0 is the bottom row).
 // getpixel gives the palette index of indexed pictures and 0x00BBGGRR of 24-bit
 // ones; outside the picture it gives 0 and setpixel does nothing.
