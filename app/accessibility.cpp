@@ -178,9 +178,9 @@ class PushToolButtonAccessible : public QAccessibleWidget {
 
 class StatusBarAccessible : public QAccessibleWidget {
  public:
-  explicit StatusBarAccessible(StatusBar* bar) : QAccessibleWidget(bar, QAccessible::StatusBar) {}
+  explicit StatusBarAccessible(TStatusBar* bar) : QAccessibleWidget(bar, QAccessible::StatusBar) {}
 
-  StatusBar* bar() const { return static_cast<StatusBar*>(widget()); }
+  TStatusBar* bar() const { return static_cast<TStatusBar*>(widget()); }
 
   int childCount() const override { return bar()->panelCount(); }
   QAccessibleInterface* child(int index) const override;
@@ -207,7 +207,7 @@ class PanelAccessible : public ChildAccessible, public QAccessibleValueInterface
  public:
   using ChildAccessible::ChildAccessible;
 
-  StatusBar* bar() const { return static_cast<StatusBar*>(parent_->object()); }
+  TStatusBar* bar() const { return static_cast<TStatusBar*>(parent_->object()); }
   bool measure() const { return bar()->panelOwnerDrawn(index_); }
 
   QAccessible::Role role() const override {
@@ -530,8 +530,8 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
       className == QLatin1String("lumaret::TViewPicForm") ||
       className == QLatin1String("lumaret::TPrintForm"))
     return new WindowAccessible(widget);
-  if (className == QLatin1String("lumaret::StatusBar"))
-    return new StatusBarAccessible(static_cast<StatusBar*>(widget));
+  if (className == QLatin1String("lumaret::TStatusBar"))
+    return new StatusBarAccessible(static_cast<TStatusBar*>(widget));
   if (className == QLatin1String("lumaret::TImageBtn"))
     return new ImageBtnAccessible(static_cast<TImageBtn*>(widget));
   if (className == QLatin1String("QToolButton")) {

@@ -81,7 +81,7 @@ TMainForm::TMainForm(MainFormServices services, QStringList arguments, QWidget* 
                                    services_.settings, services_.printer, services_.printerDialogs},
                                   this);
 
-  StatusBar1 = Named(new StatusBar(this), "StatusBar1");
+  StatusBar1 = Named(new TStatusBar(this), "StatusBar1");
   StatusBar1->addPanel(250, false);
   StatusBar1->addPanel(50, true);
   StatusBar1->setDrawPanel([this](QPainter& canvas, int panel, const QRect& rect) {

@@ -34,7 +34,7 @@ class QToolButton;
 namespace lumaret {
 
 struct DroppedFiles;
-class StatusBar;
+class TStatusBar;
 class TPaintBox;
 class TImageBtn;
 class THtmlColorComboBox;
@@ -186,7 +186,7 @@ class TMainForm : public QWidget, public ProgressSink {
   QToolButton* wwwBtn = nullptr;
   TImageBtn* ueberbtn = nullptr;
   TImageBtn* endebtn = nullptr;
-  StatusBar* StatusBar1 = nullptr;
+  TStatusBar* StatusBar1 = nullptr;
 
   TSpinEdit* TimeEd = nullptr;
   TSpinEdit* TimeEd2 = nullptr;

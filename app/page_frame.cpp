@@ -13,9 +13,9 @@ constexpr int kSideWidth = 209;
 
 }  // namespace
 
-BevelPanel::BevelPanel(const QColor& color, QWidget* parent) : QWidget(parent), color_(color) {}
+TBevelPanel::TBevelPanel(const QColor& color, QWidget* parent) : QWidget(parent), color_(color) {}
 
-void BevelPanel::paintEvent(QPaintEvent*) {
+void TBevelPanel::paintEvent(QPaintEvent*) {
   QPainter p(this);
   const QRect r = rect();
   p.fillRect(r, color_);
@@ -39,7 +39,7 @@ QWidget* BuildPageFrame(QWidget* page, const QString& header, const QString& sid
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
 
-  auto* strip = new BevelPanel(artwork::kHeaderColor, page);
+  auto* strip = new TBevelPanel(artwork::kHeaderColor, page);
   strip->setFixedHeight(kHeaderHeight);
   auto* headerLine = new QLabel(header, strip);
   QFont bold = headerLine->font();
@@ -54,7 +54,7 @@ QWidget* BuildPageFrame(QWidget* page, const QString& header, const QString& sid
   row->setSpacing(0);
   column->addLayout(row, 1);
 
-  auto* side = new BevelPanel(artwork::kSideColor, page);
+  auto* side = new TBevelPanel(artwork::kSideColor, page);
   side->setFixedWidth(kSideWidth);
   auto* picture = new QLabel(side);
   picture->setPixmap(artwork::SidePicture(motif));

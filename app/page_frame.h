@@ -10,9 +10,9 @@
 namespace lumaret {
 
 // A panel with a lowered outer and a raised inner bevel.
-class BevelPanel : public QWidget {
+class TBevelPanel : public QWidget {
  public:
-  BevelPanel(const QColor& color, QWidget* parent);
+  TBevelPanel(const QColor& color, QWidget* parent);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -12,17 +12,17 @@ constexpr int kGap = 2;  // between panels, and the panels' distance from the to
 
 }  // namespace
 
-StatusBar::StatusBar(QWidget* parent) : QWidget(parent) {
+TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent) {
   setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
   setAutoFillBackground(true);
 }
 
-void StatusBar::addPanel(int width, bool ownerDrawn) {
+void TStatusBar::addPanel(int width, bool ownerDrawn) {
   panels_.push_back({width, ownerDrawn, {}, 0});
   update();
 }
 
-void StatusBar::setPanelText(int panel, const QString& text) {
+void TStatusBar::setPanelText(int panel, const QString& text) {
   QString& shown = panels_.at(std::size_t(panel)).text;
   // The grid sets the same text at every paint: a reader hears only changes.
   if (shown == text)
@@ -34,7 +34,7 @@ void StatusBar::setPanelText(int panel, const QString& text) {
   QAccessible::updateAccessibility(&event);
 }
 
-void StatusBar::setPanelValue(int panel, int value) {
+void TStatusBar::setPanelValue(int panel, int value) {
   value = std::clamp(value, 0, 100);
   int& shown = panels_.at(std::size_t(panel)).value;
   if (shown == value)
@@ -45,7 +45,7 @@ void StatusBar::setPanelValue(int panel, int value) {
   QAccessible::updateAccessibility(&event);
 }
 
-QRect StatusBar::panelRect(int panel) const {
+QRect TStatusBar::panelRect(int panel) const {
   // A panel ends where the widths so far add up to, and starts one gap after
   // the end of the one before it.
   int edge = 0;
@@ -55,11 +55,11 @@ QRect StatusBar::panelRect(int panel) const {
   return QRect(QPoint(edge + kGap, kGap), QPoint(right - 1, height() - 2));
 }
 
-QSize StatusBar::sizeHint() const {
+QSize TStatusBar::sizeHint() const {
   return {200, std::max(kBarHeight, fontMetrics().height() + 5)};
 }
 
-void StatusBar::paintEvent(QPaintEvent*) {
+void TStatusBar::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const QPalette& pal = palette();
   for (int i = 0; i < int(panels_.size()); ++i) {

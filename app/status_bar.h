@@ -12,14 +12,14 @@ class QPainter;
 
 namespace lumaret {
 
-class StatusBar : public QWidget {
+class TStatusBar : public QWidget {
   Q_OBJECT
 
  public:
   // Draws an owner-drawn panel: painter, panel number, the panel's inner rectangle.
   using DrawPanel = std::function<void(QPainter&, int, const QRect&)>;
 
-  explicit StatusBar(QWidget* parent = nullptr);
+  explicit TStatusBar(QWidget* parent = nullptr);
 
   // Adds a panel of the given width; an owner-drawn one is painted by DrawPanel.
   void addPanel(int width, bool ownerDrawn);

@@ -186,12 +186,12 @@ TEST_F(AccessibilityTest, ToolStripPressReturnsBeforeTheDialogItOpens) {
 }
 
 TEST_F(AccessibilityTest, StatusBarHasATextLabelAndAProgressBar) {
-  QAccessibleInterface* bar = Face(Control<StatusBar>("StatusBar1"));
+  QAccessibleInterface* bar = Face(Control<TStatusBar>("StatusBar1"));
   EXPECT_EQ(bar->role(), QAccessible::StatusBar);
   ASSERT_EQ(bar->childCount(), 2);
   QAccessibleInterface* text = bar->child(0);
   EXPECT_EQ(text->role(), QAccessible::StaticText);
-  Control<StatusBar>("StatusBar1")->setPanelText(0, QStringLiteral("Thumbnail: 2 of 5"));
+  Control<TStatusBar>("StatusBar1")->setPanelText(0, QStringLiteral("Thumbnail: 2 of 5"));
   EXPECT_EQ(Name(text), "Thumbnail: 2 of 5");
   EXPECT_EQ(bar->indexOfChild(text), 0);
 

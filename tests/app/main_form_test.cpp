@@ -97,7 +97,7 @@ TEST_F(MainFormTest, HasItsTitleSizePagesAndPanels) {
     EXPECT_EQ(pages->tabText(i), QLatin1String(tabs[i]));
     EXPECT_FALSE(pages->tabIcon(i).isNull());
   }
-  auto* bar = Control<StatusBar>("StatusBar1");
+  auto* bar = Control<TStatusBar>("StatusBar1");
   EXPECT_EQ(bar->panelRect(0).right() + 1, 250);
   EXPECT_EQ(bar->panelRect(1).left(), 252);
   EXPECT_EQ(bar->panelRect(1).right() + 1, 300);
@@ -440,7 +440,7 @@ TEST_F(MainFormTest, TheWebButtonOpensTheWebPage) {
 class MainFormProgress : public MainFormTest {
  protected:
   int NavyWidth() {
-    auto* bar = Control<StatusBar>("StatusBar1");
+    auto* bar = Control<TStatusBar>("StatusBar1");
     const QPoint origin = bar->mapTo(form.get(), QPoint(0, 0));
     const QImage shot =
         form->screen()

@@ -93,7 +93,7 @@ TEST_F(PictureDrop, FilesAreAddedAtTheEndInDropOrderAsTheAddDialogAddsThem) {
   EXPECT_EQ(dialogs.shown.size(), 1u) << "the drop asks no dialog";
   Control<TPaintBox>("PaintBox1")->grab();
   EXPECT_NE(form->Document().Slides[3].Thumbnail.Bits, nullptr);
-  EXPECT_EQ(Control<StatusBar>("StatusBar1")->panelText(0), "Thumbnail: 2 of 4");
+  EXPECT_EQ(Control<TStatusBar>("StatusBar1")->panelText(0), "Thumbnail: 2 of 4");
 }
 
 TEST_F(PictureDrop, AFolderGivesItsPicturesInNameOrderWithoutItsSubfolders) {

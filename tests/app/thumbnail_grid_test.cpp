@@ -130,7 +130,7 @@ class PicturesPageTest : public testing::FormFixture {
     for (std::uint32_t i = 0; i < form->Document().Slides.Count(); ++i)
       form->Document().Slides.Select(std::int32_t(i)).Caption = "caption " + std::to_string(i + 1);
   }
-  QString StatusText() { return Control<StatusBar>("StatusBar1")->panelText(0); }
+  QString StatusText() { return Control<TStatusBar>("StatusBar1")->panelText(0); }
   QImage Grid() {
     auto* box = Control<TPaintBox>("PaintBox1");
     return box->grab().toImage();
