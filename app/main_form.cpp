@@ -389,7 +389,7 @@ void TMainForm::SavePDFBtnClick() {
   SaveDialog2.fileName = *chosen;
   ControlsToSettings();
   ExportPdf(doc_, *chosen, services_.messages, this, &services_.shell,
-            {.PicturePages = PicturePagesCheck->isChecked()});
+            {.picturePages = PicturePagesCheck->isChecked()});
 }
 
 void TMainForm::EndeBtnClick() {

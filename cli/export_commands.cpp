@@ -57,7 +57,7 @@ int Export(const Arguments& args) {
   if (!LoadForOutput(files, "export", document))
     return files.size() != 2 ? kUsage : kFailure;
   ExportOptions options;
-  options.PicturePages = !split->flags.contains("--svg-only");
+  options.picturePages = !split->flags.contains("--svg-only");
   ConsoleMessages messages("lumaret-cli: " + files[1] + ": ");
   std::vector<RefusedPicture> refused;
   if (!ExportPdf(document, files[1], messages, nullptr, nullptr, options, &refused))

@@ -53,11 +53,11 @@ bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messa
   std::vector<RefusedPicture> placeholders;
   const bool made = ForEachPictureJpeg(
       document.Slides, progress, [&](std::uint32_t position, const PictureJpeg& jpeg) {
-        pdf.WriteImageObject(position, jpeg.Width, jpeg.Height, jpeg.Bytes);
-        sizes.push_back({jpeg.Width, jpeg.Height});
-        if (!jpeg.Refused.empty())
+        pdf.WriteImageObject(position, jpeg.width, jpeg.height, jpeg.bytes);
+        sizes.push_back({jpeg.width, jpeg.height});
+        if (!jpeg.refused.empty())
           placeholders.push_back(
-              {position, document.Slides.begin()[position - 1].FileName, jpeg.Refused});
+              {position, document.Slides.begin()[position - 1].FileName, jpeg.refused});
         return file.reason().empty();  // a full disk need not wait for the last picture
       });
   if (!file.reason().empty())
@@ -65,7 +65,7 @@ bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messa
   if (!made)
     return failed("out of memory");
   pdf.WriteTrailer();
-  if (options.PicturePages)
+  if (options.picturePages)
     WritePicturePages(pdf, document.Slides, settings, sizes);
   if (!file.commit())
     return failed(file.reason());

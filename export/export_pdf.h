@@ -14,7 +14,7 @@ namespace lumaret {
 struct ExportOptions {
   // Pages with fades and timings after the slideshow's own file, for the PDF
   // viewers of today; off, the file is the slideshow's alone.
-  bool PicturePages = true;
+  bool picturePages = true;
 };
 
 // A picture of the show that a black placeholder stands in for.

@@ -9,10 +9,10 @@ namespace {
 
 // Encodes a 24-bit picture; false when libjpeg refuses it.
 bool Encode(const imagora::DibHandle& picture, PictureJpeg& jpeg) {
-  if (!imagora::EncodeJpeg(&picture, jpeg.Bytes))
+  if (!imagora::EncodeJpeg(&picture, jpeg.bytes))
     return false;
-  jpeg.Width = picture.Info->bmiHeader.biWidth;
-  jpeg.Height = picture.Info->bmiHeader.biHeight;
+  jpeg.width = picture.Info->bmiHeader.biWidth;
+  jpeg.height = picture.Info->bmiHeader.biHeight;
   return true;
 }
 
@@ -20,14 +20,14 @@ bool Encode(const imagora::DibHandle& picture, PictureJpeg& jpeg) {
 bool MakeJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& jpeg) {
   // A JPEG is re-encoded a row at a time into the very same bytes, without
   // holding the decoded picture.
-  if (imagora::RecodeJpeg(fileName.c_str(), jpeg.Bytes, &jpeg.Width, &jpeg.Height, progress))
+  if (imagora::RecodeJpeg(fileName.c_str(), jpeg.bytes, &jpeg.width, &jpeg.height, progress))
     return true;
   imagora::DibHandle picture;
   imagora::Refusal why = imagora::Refusal::None;
   imagora::OpenDib(&picture, fileName.c_str(), -1, progress, &why);
   bool placeholder = picture.Bits == nullptr;
   if (placeholder)
-    jpeg.Refused = imagora::RefusalText(why);
+    jpeg.refused = imagora::RefusalText(why);
   for (;;) {
     if (placeholder)
       imagora::newdib(&picture, kPlaceholderWidth, kPlaceholderHeight, 24, nullptr, 0);
@@ -43,7 +43,7 @@ bool MakeJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& 
     // Keep the object numbering whole: the placeholder takes the place of a
     // picture that could not be encoded.
     placeholder = true;
-    jpeg.Refused = "wider or higher than the 65500 pixels a JPEG can hold";
+    jpeg.refused = "wider or higher than the 65500 pixels a JPEG can hold";
   }
 }
 

@@ -18,12 +18,12 @@ inline constexpr int kPlaceholderWidth = 320;
 inline constexpr int kPlaceholderHeight = 200;
 
 struct PictureJpeg {
-  int Width = 0;
-  int Height = 0;
-  std::string Bytes;
+  int width = 0;
+  int height = 0;
+  std::string bytes;
   // Why the placeholder stands in for the picture ("missing", "damaged", ...);
   // empty when the picture itself is there.
-  std::string Refused;
+  std::string refused;
 };
 
 // The JPEG of the picture file at kExportJpegQuality. A picture whose JPEG

@@ -52,15 +52,15 @@ std::optional<std::string> BuildPreviewPage(const SlideDocument& document, Messa
   std::vector<RefusedPicture> refused;
   const bool inlined = ForEachPictureJpeg(
       document.Slides, progress, [&](std::uint32_t position, const PictureJpeg& jpeg) {
-        if (!jpeg.Refused.empty())
+        if (!jpeg.refused.empty())
           refused.push_back(
-              {position, document.Slides.begin()[position - 1].FileName, jpeg.Refused});
+              {position, document.Slides.begin()[position - 1].FileName, jpeg.refused});
         const std::string reference = "xlink:href=\"" + PictureResourceName(position) + "\"";
         const std::size_t image = svg.find("<image ", from);
         const std::size_t at = image == std::string::npos ? image : svg.find(reference, image);
         if (at != std::string::npos) {
           const std::string data =
-              "xlink:href=\"data:image/jpeg;base64," + Base64(jpeg.Bytes) + "\"";
+              "xlink:href=\"data:image/jpeg;base64," + Base64(jpeg.bytes) + "\"";
           svg.replace(at, reference.size(), data);
           from = at + data.size();
         }

@@ -31,7 +31,7 @@ class ExportTest : public ::testing::Test {
     doc.Settings.FullScreen = fullScreen;
     const std::string path = dir / "show.pdf";
     // The slideshow's own file; the pages after it have tests of their own.
-    EXPECT_TRUE(ExportPdf(doc, path, messages, nullptr, &shell, {.PicturePages = false}))
+    EXPECT_TRUE(ExportPdf(doc, path, messages, nullptr, &shell, {.picturePages = false}))
         << ::testing::PrintToString(messages.errors());
     EXPECT_EQ(oracle::Shell("qpdf --check '" + path + "' > /dev/null"), 0);
     EXPECT_TRUE(temp.Files().empty()) << "the export wrote into the temporary folder";

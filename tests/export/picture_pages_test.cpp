@@ -26,7 +26,7 @@ class PicturePagesTest : public ::testing::Test {
   // Exports and returns the file's path; qpdf must find it sound.
   std::string Export(const std::string& name, bool picturePages = true) {
     const std::string path = dir / name;
-    EXPECT_TRUE(ExportPdf(doc, path, messages, nullptr, nullptr, {.PicturePages = picturePages}))
+    EXPECT_TRUE(ExportPdf(doc, path, messages, nullptr, nullptr, {.picturePages = picturePages}))
         << ::testing::PrintToString(messages.errors());
     EXPECT_EQ(oracle::Shell("qpdf --check '" + path + "' > /dev/null"), 0) << name;
     return path;
