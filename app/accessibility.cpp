@@ -440,7 +440,7 @@ QString PaintBoxAccessible::text(QAccessible::Text t) const {
     viewer = qobject_cast<const TViewPicForm*>(o);
   const auto* print = qobject_cast<const TPrintForm*>(widget()->window());
   const imagora::DibHandle* picture = print    ? &print->Picture()
-                                      : viewer ? &viewer->Picture
+                                      : viewer ? &viewer->Picture.get()
                                                : nullptr;
   if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
     return viewer ? NameOnlyText(viewer->FileName) : QString();

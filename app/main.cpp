@@ -68,13 +68,13 @@ int main(int argc, char** argv) {
     if (!view.isEmpty()) {
       lumaret::TViewPicForm& viewer = form.ViewPicForm();
       viewer.FileName = view.toLocal8Bit().toStdString();
-      imagora::OpenDib(&viewer.Picture, viewer.FileName.c_str(), 0, &form);
-      if (viewer.Picture.Bits == nullptr)
+      viewer.Picture = imagora::Open(viewer.FileName.c_str(), 0, &form);
+      if (!viewer.Picture)
         return 1;
       std::unique_ptr<lumaret::TPrintForm> print;
       QWidget* shown = &viewer;
       if (page == QLatin1String("print")) {
-        print = std::make_unique<lumaret::TPrintForm>(viewer.Picture, settings, printer,
+        print = std::make_unique<lumaret::TPrintForm>(viewer.Picture.get(), settings, printer,
                                                       printerDialogs, messages, &viewer);
         shown = print.get();
       }
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
       const bool saved = shown->grab().save(screenshot);
       print.reset();
-      imagora::deldib(&viewer.Picture);
+      viewer.Picture.reset();
       return saved ? 0 : 1;
     }
     if (page == QLatin1String("about")) {

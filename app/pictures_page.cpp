@@ -344,8 +344,6 @@ void TMainForm::PaintBox1Paint(QPainter& canvas) {
     canvas.setBackground(fill);
     canvas.drawText(QRect(x0 + 3, y0 + 90, 84, 20),
                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, NameOnlyText(entry.FileName));
-    if (cell.release)
-      imagora::deldib(&cell.picture);
   }
   if (cellDrag_.moving)
     canvas.fillRect(grid::DropMarker(cellDrag_.from, cellDrag_.target, columns), kCurrentCellColor);
@@ -410,16 +408,16 @@ void TMainForm::PaintBox1DblClick() {
     return;
   TViewPicForm& viewer = *ViewPicForm_;
   imagora::Refusal why = imagora::Refusal::None;
-  imagora::OpenDib(&viewer.Picture, entry->FileName.c_str(), 0, this, &why);
+  viewer.Picture = imagora::Open(entry->FileName.c_str(), 0, this, &why);
   viewer.FileName = entry->FileName;
-  if (viewer.Picture.Bits == nullptr) {
+  if (!viewer.Picture) {
     services_.messages.error(
         "Can not open the file " + entry->FileName + " (" + imagora::RefusalText(why) + ")!",
         "Error");
     return;
   }
   services_.modal.run(viewer);
-  imagora::deldib(&viewer.Picture);
+  viewer.Picture.reset();
 }
 
 bool TMainForm::KeyEditKeyDown(int key, Qt::KeyboardModifiers modifiers) {

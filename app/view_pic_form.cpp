@@ -94,10 +94,10 @@ void TViewPicForm::ZoomEdChange() {
 }
 
 void TViewPicForm::PaintBox1Paint(QPainter& canvas) {
-  if (paintSuppressed_ || Picture.Info == nullptr)
+  if (paintSuppressed_ || Picture->Info == nullptr)
     return;
-  const int pictureWidth = Picture.Info->bmiHeader.biWidth;
-  const int pictureHeight = Picture.Info->bmiHeader.biHeight;
+  const int pictureWidth = Picture->Info->bmiHeader.biWidth;
+  const int pictureHeight = Picture->Info->bmiHeader.biHeight;
   const double zoom = Zoom();
   // At least a pixel, so that the box is still painted, and sized, at the next zoom.
   const int w = std::max(1, int(std::trunc(pictureWidth * zoom / 100)));
@@ -115,8 +115,8 @@ void TViewPicForm::PaintBox1Paint(QPainter& canvas) {
   }
   ++drawingPaints_;
   PainterDevice device(canvas);
-  PaintDib(device, 0, 0, w, h, Picture, 0, 0, pictureWidth, pictureHeight, true, SRCCOPY, false,
-           nullptr, services_.messages);
+  PaintDib(device, 0, 0, w, h, Picture.get(), 0, 0, pictureWidth, pictureHeight, true, SRCCOPY,
+           false, nullptr, services_.messages);
 }
 
 void TViewPicForm::PaintBox1MouseDown(QPoint point) {
@@ -145,10 +145,10 @@ void TViewPicForm::PaintBox1MouseUp() {
 }
 
 void TViewPicForm::PrintBrnClick() {
-  TPrintForm form(Picture, services_.settings, services_.printer, services_.printerDialogs,
+  TPrintForm form(Picture.get(), services_.settings, services_.printer, services_.printerDialogs,
                   services_.messages, this);
   if (services_.modal.run(form) == QDialog::Accepted)
-    PrintPicture(services_.printer, Picture, form.Options(), services_.messages);
+    PrintPicture(services_.printer, Picture.get(), form.Options(), services_.messages);
 }
 
 void TViewPicForm::OpenBtnClick() {

@@ -41,8 +41,8 @@ class TViewPicForm : public QDialog {
   explicit TViewPicForm(ViewerServices services, QWidget* parent = nullptr);
 
   // The picture of the current showing and its file. The one who decodes it
-  // releases it when the showing ends.
-  imagora::DibHandle Picture{};
+  // empties it when the showing ends.
+  imagora::Dib Picture;
   std::string FileName;
 
   double Zoom() const;

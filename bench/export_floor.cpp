@@ -15,13 +15,13 @@
 int main(int argc, char** argv) {
   std::size_t total = 0;
   for (int i = 1; i < argc; ++i) {
-    imagora::DibHandle picture;
-    imagora::OpenDib(&picture, argv[i], -1, nullptr);
-    if (!picture.Bits) {
+    imagora::Dib owner = imagora::Open(argv[i], -1, nullptr);
+    if (!owner) {
       std::fprintf(stderr, "cannot decode %s\n", argv[i]);
       return 1;
     }
-    lumaret::ConvertTo24Bit(picture);
+    lumaret::ConvertTo24Bit(owner);
+    const imagora::DibHandle& picture = owner.get();
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
     cinfo.err = jpeg_std_error(&err);
@@ -46,7 +46,6 @@ int main(int argc, char** argv) {
     jpeg_destroy_compress(&cinfo);
     total += size;
     std::free(buffer);
-    imagora::deldib(&picture);
   }
   std::printf("%d pictures, %zu bytes of JPEG\n", argc - 1, total);
   return 0;

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "app/main_form.h"
@@ -32,17 +33,16 @@ double Ms(Clock::time_point since) {
 
 // The provision as it would be with a full-size decode.
 CellPicture ProvideFromFullDecode(SlideEntry& entry) {
-  imagora::DibHandle full{};
-  imagora::OpenDib(&full, entry.FileName.c_str(), -1, nullptr);
-  if (!full.Bits) {
-    imagora::newdib(&full, kThumbnailBox, kThumbnailBox, 24, nullptr, 0);
-    return {full, {kThumbnailBox, kThumbnailBox}, true};
+  imagora::Dib full = imagora::Open(entry.FileName.c_str(), -1, nullptr);
+  if (!full) {
+    imagora::Dib blank = imagora::New(kThumbnailBox, kThumbnailBox, 24);
+    const imagora::DibHandle drawn = blank.get();
+    return {drawn, {kThumbnailBox, kThumbnailBox}, std::move(blank)};
   }
-  const auto& h = full.Info->bmiHeader;
+  const auto& h = full->Info->bmiHeader;
   const PictureSize size = ThumbnailSize(h.biWidth, h.biHeight);
-  entry.Thumbnail = Resize(full, size.width, size.height);
-  imagora::deldib(&full);
-  return {entry.Thumbnail, size, false};
+  entry.Thumbnail = Resize(full.get(), size.width, size.height);
+  return {entry.Thumbnail.get(), size, {}};
 }
 
 // Paints 24 cells (4 columns) of fresh entries, as the grid's first paint does.
@@ -61,8 +61,6 @@ double FirstPaint(const std::vector<std::string>& photos, Provide provide) {
     const auto& h = cell.picture.Info->bmiHeader;
     PaintDib(device, int(i % 4) * 90 + 5, int(i / 4) * 110 + 5, cell.size.width, cell.size.height,
              cell.picture, 0, 0, h.biWidth, h.biHeight, true, SRCCOPY, true, nullptr, messages);
-    if (cell.release)
-      imagora::deldib(&cell.picture);
   }
   return Ms(start);
 }
@@ -82,8 +80,8 @@ double GridRepaint(int pictures, int runs) {
   for (int i = 0; i < pictures; ++i) {
     SlideEntry& entry = doc.Slides.Append();
     entry.FileName = "/photos/picture" + std::to_string(i) + ".jpg";
-    imagora::newdib(&entry.Thumbnail, 80, 53, 24, nullptr, 0);
-    std::fill_n(entry.Thumbnail.Bits, std::size_t(entry.Thumbnail.BytesPerRow) * 53, i % 251);
+    entry.Thumbnail = imagora::New(80, 53, 24);
+    std::fill_n(entry.Thumbnail->Bits, std::size_t(entry.Thumbnail->BytesPerRow) * 53, i % 251);
   }
   form.show();
   QApplication::processEvents();

@@ -76,44 +76,36 @@ int main(int argc, char** argv) {
   const std::string ppm = "/tmp/imagora-bench.ppm";
   const std::string ours = "/tmp/imagora-bench-ours.jpg";
 
-  imagora::DibHandle full;
-  imagora::OpenDib(&full, photo.c_str(), -1, nullptr);
-  if (!full.Bits) {
+  const imagora::Dib full = imagora::Open(photo.c_str(), -1, nullptr);
+  if (!full) {
     std::fprintf(stderr, "cannot decode %s\n", photo.c_str());
     return 1;
   }
-  const auto& h = full.Info->bmiHeader;
+  const auto& h = full->Info->bmiHeader;
   std::printf("%s: %d x %d (%.1f MP), median of %d runs\n\n", photo.c_str(), h.biWidth, h.biHeight,
               h.biWidth * double(h.biHeight) / 1e6, runs);
   Run({"djpeg", "-pnm", "-outfile", ppm, photo});
 
-  const double decode = TimeIt(runs, [&] {
-    imagora::DibHandle d;
-    imagora::OpenDib(&d, photo.c_str(), -1, nullptr);
-    imagora::deldib(&d);
-  });
+  const double decode = TimeIt(runs, [&] { imagora::Open(photo.c_str(), -1, nullptr); });
   const double djpeg = TimeIt(runs, [&] {
     Run({"djpeg", "-pnm", "-outfile", "/dev/null", photo});
   });
   Report("OpenDib (full decode)", decode, "djpeg", djpeg);
 
   imagora::SetJPEGQual(90);
-  const double encode = TimeIt(runs, [&] { imagora::SaveDib(&full, ours.c_str(), 7, 0); });
+  const double encode = TimeIt(runs, [&] { imagora::SaveDib(&full.get(), ours.c_str(), 7, 0); });
   const double cjpeg = TimeIt(runs, [&] {
     Run({"cjpeg", "-quality", "90", "-outfile", "/dev/null", ppm});
   });
   Report("SaveDib (quality 90)", encode, "cjpeg -quality 90", cjpeg);
 
   const double reduced = TimeIt(runs, [&] {
-    imagora::DibHandle d;
     int w, hh;
-    imagora::OpenDibReduced(&d, photo.c_str(), 80, 80, nullptr, &w, &hh);
-    imagora::deldib(&d);
+    imagora::OpenReduced(photo.c_str(), 80, 80, nullptr, &w, &hh);
   });
   Report("OpenDibReduced (80 x 80 box)", reduced, "OpenDib (full decode)", decode);
   std::printf("\nreduced decode is %.1fx faster than the full decode\n", decode / reduced);
 
-  imagora::deldib(&full);
   std::remove(ppm.c_str());
   std::remove(ours.c_str());
   return 0;

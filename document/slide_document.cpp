@@ -11,7 +11,7 @@ void SlideDocument::FreeAllPics() {
     SlideEntry& entry = *Slides.Current();
     entry.FileName.clear();
     entry.Caption.clear();
-    imagora::deldib(&entry.Thumbnail);
+    entry.Thumbnail.reset();
   }
   Slides.Clear();
   CurrentPicture = 1;

@@ -13,9 +13,9 @@
 namespace lumaret {
 
 struct SlideEntry {
-  std::string FileName;            // full path, bytes as the system gives them
-  std::string Caption;             // may hold CR LF pairs and single CRs; empty when absent
-  imagora::DibHandle Thumbnail{};  // no pixels until the grid first draws the entry
+  std::string FileName;    // full path, bytes as the system gives them
+  std::string Caption;     // may hold CR LF pairs and single CRs; empty when absent
+  imagora::Dib Thumbnail;  // no pixels until the grid first draws the entry
 };
 
 using SlideList = TDynaArray<SlideEntry>;

@@ -6,7 +6,6 @@ bool DeletePicture(SlideDocument& doc) {
   SlideEntry* entry = doc.SelectCurrentPicture();
   if (!entry)
     return false;
-  imagora::deldib(&entry->Thumbnail);
   doc.Slides.Delete(doc.CurrentPicture - 1);
   return true;
 }

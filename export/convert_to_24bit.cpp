@@ -1,20 +1,23 @@
 #include "export/convert_to_24bit.h"
 
+#include <utility>
+
 #include "imagora/imagora.h"
 
 namespace lumaret {
 
-void ConvertTo24Bit(imagora::DibHandle& picture) {
-  if (!picture.Bits)
+void ConvertTo24Bit(imagora::Dib& owner) {
+  if (!owner)
     return;
+  const imagora::DibHandle& picture = owner.get();
   const imagora::BitmapInfoHeader& h = picture.Info->bmiHeader;
   const int bits = h.biBitCount;
   if (bits != 1 && bits != 4 && bits != 8)
     return;
-  imagora::DibHandle copy;
-  imagora::newdib(&copy, h.biWidth, h.biHeight, 24, nullptr, 0);
-  if (!copy.Bits)
+  imagora::Dib made = imagora::New(h.biWidth, h.biHeight, 24);
+  if (!made)
     return;
+  imagora::DibHandle& copy = made.get();
 
   // The logical palette, or the colour table for pictures made without one.
   // 1-bit pictures use it too: their first colour is not always black.
@@ -45,8 +48,7 @@ void ConvertTo24Bit(imagora::DibHandle& picture) {
       out[3 * x + 2] = red[index];
     }
   }
-  imagora::deldib(&picture);
-  picture = copy;
+  owner = std::move(made);
 }
 
 }  // namespace lumaret

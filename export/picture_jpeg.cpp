@@ -22,20 +22,19 @@ bool MakeJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& 
   // holding the decoded picture.
   if (imagora::RecodeJpeg(fileName.c_str(), jpeg.bytes, &jpeg.width, &jpeg.height, progress))
     return true;
-  imagora::DibHandle picture;
   imagora::Refusal why = imagora::Refusal::None;
-  imagora::OpenDib(&picture, fileName.c_str(), -1, progress, &why);
-  bool placeholder = picture.Bits == nullptr;
+  imagora::Dib picture = imagora::Open(fileName.c_str(), -1, progress, &why);
+  bool placeholder = !picture;
   if (placeholder)
     jpeg.refused = imagora::RefusalText(why);
   for (;;) {
     if (placeholder)
-      imagora::newdib(&picture, kPlaceholderWidth, kPlaceholderHeight, 24, nullptr, 0);
-    if (!picture.Bits)
+      picture = imagora::New(kPlaceholderWidth, kPlaceholderHeight, 24);
+    if (!picture)
       return false;
     ConvertTo24Bit(picture);
-    const bool encoded = Encode(picture, jpeg);
-    imagora::deldib(&picture);
+    const bool encoded = Encode(picture.get(), jpeg);
+    picture.reset();
     if (encoded)
       return true;
     if (placeholder)

@@ -19,7 +19,8 @@ inline int FuzzDecoder(FormatTest is, Decoder decode, const std::uint8_t* data,
   const detail::Bytes file(data, size);
   const bool recognised = is(file);
   detail::ProgressReporter progress(nullptr);
-  DibHandle dib{};
+  Dib owner;
+  DibHandle& dib = owner.get();
   // Decoded even when not recognised: a decoder must stand on its own.
   const bool decoded = decode(file, &dib, progress);
   if (decoded != (dib.Bits != nullptr) || (decoded && !recognised) || (!decoded && dib.Info))
@@ -35,7 +36,6 @@ inline int FuzzDecoder(FormatTest is, Decoder decode, const std::uint8_t* data,
     for (std::int64_t y = 0; y < h.biHeight; ++y)
       sink = sink ^ dib.Bits[y * dib.BytesPerRow + dib.BytesPerRow - 1];
   }
-  deldib(&dib);
   return 0;
 }
 

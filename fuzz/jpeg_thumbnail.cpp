@@ -10,7 +10,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   using namespace imagora;
   const detail::Bytes file(data, size);
   detail::ProgressReporter progress(nullptr);
-  DibHandle dc{}, full{};
+  Dib dcOwner, fullOwner;
+  DibHandle& dc = dcOwner.get();
+  DibHandle& full = fullOwner.get();
   int w = 0, h = 0, w2 = 0, h2 = 0;
   const bool fromDc = detail::DecodeJpegDc(file, 8, 8, &dc, progress, &w, &h);
   detail::DecodeJpegReduced(file, 8, 8, &full, progress, &w2, &h2);
@@ -20,13 +22,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
        dc.Info->bmiHeader.biHeight != full.Info->bmiHeader.biHeight))
     std::abort();
   // The Exif thumbnail: when used, it reports the photo's size as libjpeg does.
-  DibHandle exif{};
+  Dib exifOwner;
+  DibHandle& exif = exifOwner.get();
   int w3 = 0, h3 = 0;
   if (detail::DecodeExifThumbnail(file, 8, 8, &exif, &w3, &h3) && full.Bits &&
       (w3 != w2 || h3 != h2))
     std::abort();
-  deldib(&exif);
-  deldib(&dc);
-  deldib(&full);
   return 0;
 }

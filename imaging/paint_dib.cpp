@@ -36,11 +36,11 @@ void PaintRows(DeviceContext& dc, int X, int Y, int destW, int destH, const DibH
                int srcX, int topRow, int srcW, int srcH) {
   const bool eightBit = Bits(picture) == 8;
   const int bytesPerPixel = eightBit ? 1 : 3;
-  DibHandle line{};
-  imagora::newdib(&line, destW, 1, eightBit ? 8 : 24, eightBit ? picture.Info : nullptr,
-                  eightBit ? 256 : 0);
-  if (!line.Bits)
+  imagora::Dib lineOwner = imagora::New(destW, 1, eightBit ? 8 : 24,
+                                        eightBit ? picture.Info : nullptr, eightBit ? 256 : 0);
+  if (!lineOwner)
     return;
+  const DibHandle& line = lineOwner.get();
   const int W = Width(picture);
   const int H = Height(picture);
 
@@ -72,7 +72,6 @@ void PaintRows(DeviceContext& dc, int X, int Y, int destW, int destH, const DibH
     }
     dc.SetDIBitsToDevice(X, Y + j, destW, 1, 0, 0, 0, 1, line.Bits, *line.Info);
   }
-  imagora::deldib(&line);
 }
 
 // The first way round a device that cannot stretch the picture itself: the
@@ -81,11 +80,11 @@ void PaintRows(DeviceContext& dc, int X, int Y, int destW, int destH, const DibH
 // the first source column or row.
 bool SendSampled(DeviceContext& dc, int X, int Y, int destW, int destH, const DibHandle& picture,
                  int srcX, int srcY, int srcW, int srcH) {
-  DibHandle sampled{};
   const int bits = Bits(picture);
-  imagora::newdib(&sampled, destW, destH, bits, picture.Info, Colours(bits));
-  if (!sampled.Bits)
+  imagora::Dib sampledOwner = imagora::New(destW, destH, bits, picture.Info, Colours(bits));
+  if (!sampledOwner)
     return false;
+  DibHandle& sampled = sampledOwner.get();
   for (int y = 0; y < destH; ++y) {
     const int sy = destH > 1 ? srcY + int(std::int64_t(srcH - 1) * y / (destH - 1)) : srcY;
     for (int x = 0; x < destW; ++x) {
@@ -93,10 +92,7 @@ bool SendSampled(DeviceContext& dc, int X, int Y, int destW, int destH, const Di
       CopyDibPixel(picture, sx, sy, sampled, x, y);
     }
   }
-  const bool worked =
-      dc.SetDIBitsToDevice(X, Y, destW, destH, 0, 0, 0, destH, sampled.Bits, *sampled.Info) != 0;
-  imagora::deldib(&sampled);
-  return worked;
+  return dc.SetDIBitsToDevice(X, Y, destW, destH, 0, 0, 0, destH, sampled.Bits, *sampled.Info) != 0;
 }
 
 // The last way round: through a bitmap of the device's own format, which
@@ -174,7 +170,8 @@ void PaintDib(DeviceContext& dc, int X, int Y, int destW, int destH, const DibHa
     selectPalette();
 
   if (Bits(picture) == 24 && dc.ScreenBitsPerPixel() <= 8 && halftone) {
-    DibHandle copy{};
+    imagora::Dib copyOwner;
+    DibHandle& copy = copyOwner.get();
     const bool smaller = srcW > destW || srcH > destH;
     if (smaller)
       imagora::DIBHalftoneDIBXY(&copy, &picture, Round(double(W) * destW / srcW),
@@ -190,7 +187,6 @@ void PaintDib(DeviceContext& dc, int X, int Y, int destW, int destH, const DibHa
       else
         dc.StretchDIBits(X, Y, destW, destH, srcX, srcY, srcW, srcH, copy.Bits, *copy.Info, rop);
     }
-    imagora::deldib(&copy);
   } else if (!printer && (Bits(picture) == 24 || Bits(picture) == 8)) {
     PaintRows(dc, X, Y, destW, destH, picture, srcX, H - srcY - srcH, srcW, srcH);
   } else if (dc.StretchDIBits(X, Y, destW, destH, srcX, srcY, srcW, srcH, picture.Bits,

@@ -8,16 +8,16 @@
 
 namespace lumaret {
 
-imagora::DibHandle Resize(const imagora::DibHandle& source, int newWidth, int newHeight) {
-  imagora::DibHandle result{};
+imagora::Dib Resize(const imagora::DibHandle& source, int newWidth, int newHeight) {
   if (!source.Bits || newWidth <= 0 || newHeight <= 0)
-    return result;
+    return {};
   const imagora::BitmapInfoHeader& h = source.Info->bmiHeader;
   const int bits = h.biBitCount;
   const int colours = bits <= 8 ? 1 << bits : 0;
-  imagora::newdib(&result, newWidth, newHeight, bits, source.Info, colours);
-  if (!result.Bits)
-    return result;
+  imagora::Dib made = imagora::New(newWidth, newHeight, bits, source.Info, colours);
+  if (!made)
+    return made;
+  imagora::DibHandle& result = made.get();
 
   // Steps in 1/1024 pixel. 64-bit, so that very wide pictures cannot wrap
   // into columns outside the source; for all others this is exactly the
@@ -30,7 +30,7 @@ imagora::DibHandle Resize(const imagora::DibHandle& source, int newWidth, int ne
     for (int x = 0; x < newWidth; ++x)
       CopyDibPixel(source, int(std::uint64_t(x) * stepX >> 10), sy, result, x, y);
   }
-  return result;
+  return made;
 }
 
 void CopyDibPixel(const imagora::DibHandle& source, int sx, int sy, imagora::DibHandle& target,

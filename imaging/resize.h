@@ -13,9 +13,8 @@ struct PictureSize {
 
 // A newWidth x newHeight copy of source at the same depth (colour table
 // included), sampling the nearest pixel. Pictures of other depths than 1, 4,
-// 8 and 24 come out blank. The caller releases the result with deldib; it has
-// no pixels when it could not be made.
-imagora::DibHandle Resize(const imagora::DibHandle& source, int newWidth, int newHeight);
+// 8 and 24 come out blank. The result has no pixels when it could not be made.
+imagora::Dib Resize(const imagora::DibHandle& source, int newWidth, int newHeight);
 
 // Copies source pixel (sx, sy) to target pixel (x, y), both of the source's
 // depth, rows in memory order. A 4-bit target byte must start zeroed: the

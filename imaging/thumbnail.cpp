@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include <utility>
+
 #include "imagora/imagora.h"
 
 namespace lumaret {
@@ -20,26 +22,26 @@ PictureSize ThumbnailSize(int width, int height) {
 }
 
 CellPicture ProvideThumbnail(SlideEntry& entry, ProgressSink* owner) {
-  if (entry.Thumbnail.Bits) {
-    const auto& h = entry.Thumbnail.Info->bmiHeader;
-    return {entry.Thumbnail, ThumbnailSize(h.biWidth, h.biHeight), false};
+  if (entry.Thumbnail) {
+    const auto& h = entry.Thumbnail->Info->bmiHeader;
+    return {entry.Thumbnail.get(), ThumbnailSize(h.biWidth, h.biHeight), {}};
   }
-  imagora::DibHandle full{};
   int fullWidth = 0, fullHeight = 0;
-  imagora::OpenDibReduced(&full, entry.FileName.c_str(), kThumbnailBox, kThumbnailBox, owner,
-                          &fullWidth, &fullHeight);
-  if (!full.Bits) {
-    imagora::DibHandle blank{};
-    imagora::newdib(&blank, kThumbnailBox, kThumbnailBox, 24, nullptr, 0);
-    return {blank, {kThumbnailBox, kThumbnailBox}, true};
+  imagora::Dib full = imagora::OpenReduced(entry.FileName.c_str(), kThumbnailBox, kThumbnailBox,
+                                           owner, &fullWidth, &fullHeight);
+  if (!full) {
+    imagora::Dib blank = imagora::New(kThumbnailBox, kThumbnailBox, 24);
+    const imagora::DibHandle drawn = blank.get();
+    return {drawn, {kThumbnailBox, kThumbnailBox}, std::move(blank)};
   }
   const PictureSize size = ThumbnailSize(fullWidth, fullHeight);
-  imagora::DibHandle thumbnail = Resize(full, size.width, size.height);
-  if (!thumbnail.Bits)
-    return {full, size, true};
-  imagora::deldib(&full);
-  entry.Thumbnail = thumbnail;
-  return {thumbnail, size, false};
+  imagora::Dib thumbnail = Resize(full.get(), size.width, size.height);
+  if (!thumbnail) {
+    const imagora::DibHandle drawn = full.get();
+    return {drawn, size, std::move(full)};
+  }
+  entry.Thumbnail = std::move(thumbnail);
+  return {entry.Thumbnail.get(), size, {}};
 }
 
 }  // namespace lumaret

@@ -19,7 +19,7 @@ PictureSize ThumbnailSize(int width, int height);
 struct CellPicture {
   imagora::DibHandle picture;  // to draw; always has pixels
   PictureSize size;            // drawing size, within the thumbnail box
-  bool release;                // the caller releases picture after drawing
+  imagora::Dib drawnOnce;      // owns picture when it is not kept as the entry's thumbnail
 };
 
 // The entry's thumbnail, made when missing: the file is decoded reduced (a

@@ -71,7 +71,7 @@ class AccessibilityTest : public testing::FormFixture {
 TEST_F(AccessibilityTest, WindowsAreWindowsWithTheirTitlesAndDialogsAreDialogs) {
   TViewPicForm& viewer = form->ViewPicForm();
   QPrinter pdf(QPrinter::HighResolution);
-  TPrintForm print(viewer.Picture, settings, pdf, printerDialogs, messages, &viewer);
+  TPrintForm print(viewer.Picture.get(), settings, pdf, printerDialogs, messages, &viewer);
   TAboutBox about(shell, form.get());
   const std::tuple<QWidget*, QAccessible::Role, const char*> windows[] = {
       {form.get(), QAccessible::Window, "Lumaret 1.0"},
@@ -334,7 +334,7 @@ TEST_F(AccessibilityTest, TheViewerAndThePrintPreviewArePicturesNamedByTheirFile
   };
   viewer.PrintBrnClick();
   EXPECT_EQ(modal.shown.size(), 1u);
-  imagora::deldib(&viewer.Picture);
+  viewer.Picture.reset();
 }
 
 }  // namespace

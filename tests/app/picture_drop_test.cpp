@@ -92,7 +92,7 @@ TEST_F(PictureDrop, FilesAreAddedAtTheEndInDropOrderAsTheAddDialogAddsThem) {
   EXPECT_EQ(Control<QTreeWidget>("ListView2")->topLevelItemCount(), 4);
   EXPECT_EQ(dialogs.shown.size(), 1u) << "the drop asks no dialog";
   Control<TPaintBox>("PaintBox1")->grab();
-  EXPECT_NE(form->Document().Slides[3].Thumbnail.Bits, nullptr);
+  EXPECT_TRUE(form->Document().Slides[3].Thumbnail);
   EXPECT_EQ(Control<TStatusBar>("StatusBar1")->panelText(0), "Thumbnail: 2 of 4");
 }
 

@@ -13,9 +13,9 @@
 namespace lumaret::testing {
 
 // Fills with 0x00BBGGRR.
-inline imagora::DibHandle SolidPicture(int width, int height, std::uint32_t color) {
-  imagora::DibHandle picture{};
-  imagora::newdib(&picture, width, height, 24, nullptr, 0);
+inline imagora::Dib SolidPicture(int width, int height, std::uint32_t color) {
+  imagora::Dib owner = imagora::New(width, height, 24);
+  const imagora::DibHandle& picture = owner.get();
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       std::uint8_t* pixel = picture.Bits + std::int64_t{y} * picture.BytesPerRow + 3 * x;
@@ -23,7 +23,7 @@ inline imagora::DibHandle SolidPicture(int width, int height, std::uint32_t colo
       pixel[1] = std::uint8_t(color >> 8);
       pixel[2] = std::uint8_t(color);
     }
-  return picture;
+  return owner;
 }
 
 inline void MakePdfPrinter(QPrinter& printer, const std::string& file) {

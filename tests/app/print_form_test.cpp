@@ -37,10 +37,9 @@ class PrintFormTest : public ::testing::Test {
     ASSERT_EQ(QSize(printer.width(), printer.height()), QSize(4958, 7017));
     picture = testing::SolidPicture(800, 600, kRed);
   }
-  void TearDown() override { imagora::deldib(&picture); }
 
   std::unique_ptr<TPrintForm> NewForm() {
-    return std::make_unique<TPrintForm>(picture, settings, printer, printerDialogs, messages);
+    return std::make_unique<TPrintForm>(picture.get(), settings, printer, printerDialogs, messages);
   }
   template <typename W>
   static W* Control(TPrintForm& form, const char* name) {
@@ -56,7 +55,7 @@ class PrintFormTest : public ::testing::Test {
   MemorySettingsStore settings;
   QPrinter printer{QPrinter::HighResolution};
   RecordingPrinterDialogs printerDialogs;
-  imagora::DibHandle picture{};
+  imagora::Dib picture;
 };
 
 TEST_F(PrintFormTest, HasItsControlsAndStartValues) {
@@ -179,13 +178,13 @@ TEST_F(PrintFormTest, KeepsThePercentagesAndWindowStateForTheNextWindow) {
 TEST_F(PrintFormTest, OkWithoutAPrinterSaysSoAndKeepsTheWindowOpen) {
   QPrinter none(QPrinter::HighResolution);
   none.setOutputFormat(QPrinter::PdfFormat);  // Qt's stand-in when the system has no printer
-  TPrintForm form(picture, settings, none, printerDialogs, messages);
+  TPrintForm form(picture.get(), settings, none, printerDialogs, messages);
   form.show();
   Control<QPushButton>(form, "OkBitBtn1")->click();
   EXPECT_EQ(messages.errors(), std::vector<std::string>{kNoPrinterText});
   EXPECT_TRUE(form.isVisible());
 
-  PrintPicture(none, picture, form.Options(), messages);  // and if it is printed all the same
+  PrintPicture(none, picture.get(), form.Options(), messages);  // and if it is printed all the same
   EXPECT_EQ(messages.errors().size(), 2u);
 }
 
@@ -239,7 +238,7 @@ class PrintoutTest : public PrintFormTest, public ::testing::WithParamInterface<
 
 TEST_P(PrintoutTest, PutsThePictureWhereTheLayoutSays) {
   const PrintCase& c = GetParam();
-  PrintPicture(printer, picture, c.options, messages);
+  PrintPicture(printer, picture.get(), c.options, messages);
   EXPECT_TRUE(messages.shown.empty());
   const QImage page = RenderPdf(dir / "out.pdf", dir / "page");
   ASSERT_FALSE(page.isNull());

@@ -214,9 +214,9 @@ TEST_F(PicturesPageTest, PaintsFramesFillsAndThumbnailsAndTheStatusText) {
   EXPECT_EQ(painted.pixelColor(90 + 45, 45), QColor(Qt::black));
   EXPECT_EQ(painted.pixelColor(90 + 5, 5), QColor(Qt::black));
   // Thumbnails were made and kept for the readable files only.
-  EXPECT_NE(form->Document().Slides[0].Thumbnail.Bits, nullptr);
-  EXPECT_EQ(form->Document().Slides[1].Thumbnail.Bits, nullptr);
-  EXPECT_NE(form->Document().Slides[2].Thumbnail.Bits, nullptr);
+  EXPECT_TRUE(form->Document().Slides[0].Thumbnail);
+  EXPECT_FALSE(form->Document().Slides[1].Thumbnail);
+  EXPECT_TRUE(form->Document().Slides[2].Thumbnail);
 }
 
 TEST_F(PicturesPageTest, ClickingAndKeysChooseThePictureAndShowItsCaption) {

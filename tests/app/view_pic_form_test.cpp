@@ -34,7 +34,7 @@ class ViewerTest : public ::testing::Test {
     viewer.Picture = testing::SolidPicture(100, 60, kRed);
     viewer.FileName = "/pictures/red.bmp";
   }
-  void TearDown() override { imagora::deldib(&viewer.Picture); }
+  void TearDown() override { viewer.Picture.reset(); }
 
   TPaintBox* Box() { return viewer.findChild<TPaintBox*>(QStringLiteral("PaintBox1")); }
   QDoubleSpinBox* ZoomEd() { return viewer.findChild<QDoubleSpinBox*>(QStringLiteral("ZoomEd")); }
@@ -168,7 +168,7 @@ TEST_F(ViewerTest, PrintGoesThroughThePrintWindowAndPrintsOnlyOnOk) {
   EXPECT_TRUE(std::filesystem::exists(dir / "out.pdf"));
   EXPECT_EQ(printer.docName(), QStringLiteral("Lumaret picture"));
   EXPECT_TRUE(messages.shown.empty());
-  ASSERT_NE(viewer.Picture.Bits, nullptr);  // the print window held a copy
+  ASSERT_TRUE(viewer.Picture);  // the print window held a copy
 }
 
 // Opening from the grid of the main window.
@@ -185,7 +185,7 @@ TEST_F(ViewerFromGridTest, ShowsTheCurrentPictureAndKeepsTheZoom) {
   modal.inspect = [&](QDialog& dialog) {
     auto& viewer = static_cast<TViewPicForm&>(dialog);
     files.push_back(viewer.FileName);
-    EXPECT_NE(viewer.Picture.Bits, nullptr);
+    EXPECT_TRUE(viewer.Picture);
     zooms.push_back(viewer.Zoom());
     viewer.findChild<QDoubleSpinBox*>(QStringLiteral("ZoomEd"))->setValue(250);
   };
@@ -194,7 +194,7 @@ TEST_F(ViewerFromGridTest, ShowsTheCurrentPictureAndKeepsTheZoom) {
   form->KeyEditKeyDown(Qt::Key_Return);
   EXPECT_EQ(files, (std::vector<std::string>{Example("harbour.png"), Example("dawn.jpg")}));
   EXPECT_EQ(zooms, (std::vector<double>{100, 250}));
-  EXPECT_EQ(form->ViewPicForm().Picture.Bits, nullptr);  // released after the showing
+  EXPECT_FALSE(form->ViewPicForm().Picture);  // released after the showing
   EXPECT_TRUE(messages.shown.empty());
 }
 

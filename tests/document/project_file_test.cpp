@@ -116,7 +116,7 @@ TEST_F(ProjectFileTest, PathsAndCaptionsComeBackByteForByte) {
   for (std::uint32_t i = 0; i < 5; ++i) {
     EXPECT_EQ(loaded.Slides[i].FileName, doc.Slides[i].FileName);
     EXPECT_EQ(loaded.Slides[i].Caption, captions[i]);
-    EXPECT_EQ(loaded.Slides[i].Thumbnail.Bits, nullptr);
+    EXPECT_FALSE(loaded.Slides[i].Thumbnail);
   }
   EXPECT_EQ(loaded.Settings, doc.Settings);
   EXPECT_EQ(loaded.CurrentPicture, 1);

@@ -20,7 +20,7 @@ TEST(SlideDocument, NewEntriesAreEmptyAndTheFirstAddedBecomesCurrent) {
   const SlideEntry* first = doc.SelectCurrentPicture();
   EXPECT_EQ(first->FileName, "/p/a.jpg");
   EXPECT_EQ(first->Caption, "");
-  EXPECT_EQ(first->Thumbnail.Bits, nullptr);
+  EXPECT_FALSE(first->Thumbnail);
   EXPECT_EQ(doc.CurrentEntry, first);
 }
 
@@ -39,7 +39,7 @@ TEST(SlideDocument, FreeAllPicsReleasesEverythingButTheSettings) {
   SlideDocument doc;
   doc.AddPictures({"/a", "/b"}, true);
   for (std::uint32_t i = 0; i < doc.Slides.Count(); ++i)
-    imagora::newdib(&doc.Slides.Select(std::int32_t(i)).Thumbnail, 80, 60, 24, nullptr, 0);
+    doc.Slides.Select(std::int32_t(i)).Thumbnail = imagora::New(80, 60, 24);
   doc.Settings.FontSize = 12;
   doc.CurrentPicture = 2;
   doc.FreeAllPics();  // the sanitizer's leak check sees the thumbnails released
@@ -52,7 +52,7 @@ TEST(SlideDocument, FreeAllPicsReleasesEverythingButTheSettings) {
 TEST(SlideDocument, ReleasesThumbnailsWhenDestroyed) {
   SlideDocument doc;
   doc.AddPictures({"/a"}, false);
-  imagora::newdib(&doc.Slides.Select(0).Thumbnail, 8, 8, 8, nullptr, 0);
+  doc.Slides.Select(0).Thumbnail = imagora::New(8, 8, 8);
 }
 
 TEST(SlideshowSettings, StartsAtTheDefaults) {

@@ -120,11 +120,11 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(EditingCommands, DeleteReleasesTheThumbnailOfThePictureOnly) {
   SlideDocument doc;
   Fill(doc, "AB", 1);
-  imagora::newdib(&doc.Slides.Select(0).Thumbnail, 8, 8, 24, nullptr, 0);
-  imagora::newdib(&doc.Slides.Select(1).Thumbnail, 4, 4, 24, nullptr, 0);
+  doc.Slides.Select(0).Thumbnail = imagora::New(8, 8, 24);
+  doc.Slides.Select(1).Thumbnail = imagora::New(4, 4, 24);
   ASSERT_TRUE(DeletePicture(doc));  // a thumbnail left unreleased shows as a leak
   ASSERT_EQ(doc.Slides.Count(), 1u);
-  EXPECT_EQ(doc.Slides[0].Thumbnail.Info->bmiHeader.biWidth, 4);  // B keeps its own
+  EXPECT_EQ(doc.Slides[0].Thumbnail->Info->bmiHeader.biWidth, 4);  // B keeps its own
 }
 
 TEST(EditingCommands, AfterDeletingTheLastPictureTheNextAddedBecomesCurrent) {

@@ -9,64 +9,56 @@
 namespace lumaret {
 namespace {
 
-using imagora::DibHandle;
+using imagora::Dib;
 namespace oracle = imagora::testing;
 
 TEST(ConvertTo24Bit, TakesEveryIndexedColourFromThePalette) {
   for (int bits : {1, 4, 8}) {
-    DibHandle d;
-    imagora::newdib(&d, 11, 3, bits, nullptr, 0);
-    d.HasPalette = 1;
+    Dib d = imagora::New(11, 3, bits);
+    d->HasPalette = 1;
     for (int i = 0; i < (1 << bits); ++i)
-      d.Palette[i] = {std::uint8_t(255 - i), std::uint8_t(i * 3), std::uint8_t(i), 0};
+      d->Palette[i] = {std::uint8_t(255 - i), std::uint8_t(i * 3), std::uint8_t(i), 0};
     for (int y = 0; y < 3; ++y)
       for (int x = 0; x < 11; ++x)
-        imagora::setpixel(&d, x, y, std::uint32_t(x * 5 + y) % (1u << bits));
-    const DibHandle before = d;
+        imagora::setpixel(&d.get(), x, y, std::uint32_t(x * 5 + y) % (1u << bits));
     std::vector<std::uint32_t> indexes;
     for (int y = 0; y < 3; ++y)
       for (int x = 0; x < 11; ++x)
-        indexes.push_back(imagora::getpixel(&before, x, y));
+        indexes.push_back(imagora::getpixel(&d.get(), x, y));
 
     ConvertTo24Bit(d);
-    ASSERT_EQ(d.Info->bmiHeader.biBitCount, 24);
+    ASSERT_EQ(d->Info->bmiHeader.biBitCount, 24);
     for (int y = 0; y < 3; ++y)
       for (int x = 0; x < 11; ++x) {
         const std::uint32_t i = indexes[std::size_t(y * 11 + x)];
-        ASSERT_EQ(imagora::getpixel(&d, x, y), (255 - i) | (i * 3 & 0xFF) << 8 | i << 16)
+        ASSERT_EQ(imagora::getpixel(&d.get(), x, y), (255 - i) | (i * 3 & 0xFF) << 8 | i << 16)
             << bits << " bits at " << x << "," << y;
       }
-    imagora::deldib(&d);
   }
 }
 
 TEST(ConvertTo24Bit, KeepsAWhiteFirstBlackAndWhitePictureUninverted) {
-  DibHandle d;
-  imagora::newdib(&d, 8, 1, 1, nullptr, 0);
-  d.HasPalette = 1;
-  d.Palette[0] = {255, 255, 255, 0};  // index 0 is white
-  d.Palette[1] = {0, 0, 0, 0};
-  d.Bits[0] = 0x0F;  // four white, then four black
+  Dib d = imagora::New(8, 1, 1);
+  d->HasPalette = 1;
+  d->Palette[0] = {255, 255, 255, 0};  // index 0 is white
+  d->Palette[1] = {0, 0, 0, 0};
+  d->Bits[0] = 0x0F;  // four white, then four black
   ConvertTo24Bit(d);
-  EXPECT_EQ(imagora::getpixel(&d, 0, 0), 0xFFFFFFu);
-  EXPECT_EQ(imagora::getpixel(&d, 7, 0), 0u);
-  imagora::deldib(&d);
+  EXPECT_EQ(imagora::getpixel(&d.get(), 0, 0), 0xFFFFFFu);
+  EXPECT_EQ(imagora::getpixel(&d.get(), 7, 0), 0u);
 }
 
 TEST(ConvertTo24Bit, LeavesOtherPicturesAlone) {
-  DibHandle d;
-  imagora::newdib(&d, 2, 2, 24, nullptr, 0);
-  const std::uint8_t* bits = d.Bits;
+  Dib d = imagora::New(2, 2, 24);
+  const std::uint8_t* bits = d->Bits;
   ConvertTo24Bit(d);
-  EXPECT_EQ(d.Bits, bits);
-  imagora::deldib(&d);
-  imagora::newdib(&d, 2, 2, 16, nullptr, 0);
+  EXPECT_EQ(d->Bits, bits);
+  d = imagora::New(2, 2, 16);
   ConvertTo24Bit(d);
-  EXPECT_EQ(d.Info->bmiHeader.biBitCount, 16);
-  imagora::deldib(&d);
-  DibHandle none{};
+  EXPECT_EQ(d->Info->bmiHeader.biBitCount, 16);
+  Dib none;
   ConvertTo24Bit(none);
-  EXPECT_EQ(none.Bits, nullptr);
+  EXPECT_FALSE(none);
 }
 
 // Decoded indexed files, expanded, look as the tools see them.
@@ -78,14 +70,13 @@ TEST(ConvertTo24Bit, ExpandsDecodedPicturesFaithfully) {
        {"pnmquant 2 pattern.ppm | pnmtopng > a.png", "pnmquant 9 pattern.ppm | pnmtopng > a.png",
         "convert pattern.ppm -blur 0x1.5 - | pnmquant 200 | pnmtopng > a.png"}) {
     ASSERT_EQ(oracle::Shell(cd + make + " && pngtopam a.png > ref.pnm"), 0) << make;
-    DibHandle d;
-    imagora::OpenDib(&d, (dir / "a.png").c_str(), -1, nullptr);
-    ASSERT_NE(d.Bits, nullptr);
-    EXPECT_NE(d.Info->bmiHeader.biBitCount, 24) << make;
+    Dib d = imagora::Open((dir / "a.png").c_str(), -1, nullptr);
+    ASSERT_TRUE(d);
+    EXPECT_NE(d->Info->bmiHeader.biBitCount, 24) << make;
     ConvertTo24Bit(d);
-    EXPECT_EQ(d.Info->bmiHeader.biBitCount, 24);
-    EXPECT_TRUE(oracle::SamePicture(oracle::FromDib(d), oracle::ReadPnm(dir / "ref.pnm"))) << make;
-    imagora::deldib(&d);
+    EXPECT_EQ(d->Info->bmiHeader.biBitCount, 24);
+    EXPECT_TRUE(oracle::SamePicture(oracle::FromDib(d.get()), oracle::ReadPnm(dir / "ref.pnm")))
+        << make;
   }
 }
 

@@ -17,15 +17,14 @@ using Names = std::vector<std::string>;
 // A picture whose pixel (x, y in memory order) has the value 16 * y + x in
 // every byte, so the rows and columns a line took can be read back.
 struct Picture {
-  Picture(int width, int height, int bits) {
-    imagora::newdib(&dib, width, height, bits, nullptr, 0);
+  Picture(int width, int height, int bits) : owner(imagora::New(width, height, bits)) {
     for (int y = 0; y < height && bits >= 8; ++y)
       for (int x = 0; x < width; ++x)
         for (int b = 0; b < bits / 8; ++b)
           dib.Bits[y * dib.BytesPerRow + x * bits / 8 + b] = std::uint8_t(16 * y + x);
   }
-  ~Picture() { imagora::deldib(&dib); }
-  DibHandle dib{};
+  imagora::Dib owner;
+  DibHandle& dib = owner.get();
 };
 
 struct Drawing {

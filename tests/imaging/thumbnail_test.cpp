@@ -13,12 +13,10 @@ namespace {
 using testing::TempDir;
 
 void WriteJpeg(const std::string& path, int width, int height) {
-  imagora::DibHandle picture{};
-  imagora::newdib(&picture, width, height, 24, nullptr, 0);
-  ASSERT_NE(picture.Bits, nullptr);
-  std::fill_n(picture.Bits, std::size_t(picture.BytesPerRow) * std::size_t(height), 0xC8);
-  ASSERT_EQ(imagora::SaveDib(&picture, path.c_str(), imagora::kFormatJpeg, 0), 1);
-  imagora::deldib(&picture);
+  const imagora::Dib picture = imagora::New(width, height, 24);
+  ASSERT_TRUE(picture);
+  std::fill_n(picture->Bits, std::size_t(picture->BytesPerRow) * std::size_t(height), 0xC8);
+  ASSERT_EQ(imagora::SaveDib(&picture.get(), path.c_str(), imagora::kFormatJpeg, 0), 1);
 }
 
 struct SizeCase {
@@ -51,18 +49,17 @@ TEST_P(ThumbnailProvision, MakesAndKeepsAThumbnailSizedByTheFullPicture) {
   WriteJpeg(entry.FileName, c.width, c.height);
 
   const CellPicture made = ProvideThumbnail(entry, nullptr);
-  EXPECT_FALSE(made.release);
+  EXPECT_FALSE(made.drawnOnce);
   EXPECT_EQ(made.size, c.thumbnail);
-  ASSERT_EQ(entry.Thumbnail.Bits, made.picture.Bits);
-  EXPECT_EQ(entry.Thumbnail.Info->bmiHeader.biWidth, c.thumbnail.width);
-  EXPECT_EQ(entry.Thumbnail.Info->bmiHeader.biHeight, c.thumbnail.height);
+  ASSERT_EQ(entry.Thumbnail->Bits, made.picture.Bits);
+  EXPECT_EQ(entry.Thumbnail->Info->bmiHeader.biWidth, c.thumbnail.width);
+  EXPECT_EQ(entry.Thumbnail->Info->bmiHeader.biHeight, c.thumbnail.height);
 
   std::remove(entry.FileName.c_str());  // a kept thumbnail is not made again
   const CellPicture kept = ProvideThumbnail(entry, nullptr);
-  EXPECT_FALSE(kept.release);
+  EXPECT_FALSE(kept.drawnOnce);
   EXPECT_EQ(kept.picture.Bits, made.picture.Bits);
   EXPECT_EQ(kept.size, c.thumbnail);
-  imagora::deldib(&entry.Thumbnail);
 }
 
 // The reduced decode lands on sizes that differ from the full picture's, so
@@ -78,19 +75,17 @@ TEST(ThumbnailProvision, AMissingFileShowsABlackSquareUntilItIsBack) {
   TempDir dir;
   SlideEntry entry;
   entry.FileName = dir / "later.jpg";
-  CellPicture blank = ProvideThumbnail(entry, nullptr);
-  EXPECT_TRUE(blank.release);
+  const CellPicture blank = ProvideThumbnail(entry, nullptr);
+  EXPECT_EQ(blank.drawnOnce->Bits, blank.picture.Bits);
   EXPECT_EQ(blank.size, (PictureSize{80, 80}));
   EXPECT_EQ(blank.picture.Info->bmiHeader.biBitCount, 24);
   EXPECT_EQ(imagora::getpixel(&blank.picture, 40, 40), 0u);
-  EXPECT_EQ(entry.Thumbnail.Bits, nullptr);
-  imagora::deldib(&blank.picture);
+  EXPECT_FALSE(entry.Thumbnail);
 
   WriteJpeg(entry.FileName, 200, 100);
   const CellPicture made = ProvideThumbnail(entry, nullptr);
-  EXPECT_FALSE(made.release);
+  EXPECT_FALSE(made.drawnOnce);
   EXPECT_EQ(made.size, (PictureSize{80, 40}));
-  imagora::deldib(&entry.Thumbnail);
 }
 
 }  // namespace
