@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-
 #include <utility>
 
 #include "imagora/imagora.h"
