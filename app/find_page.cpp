@@ -42,13 +42,13 @@ void TMainForm::BuildFindPage(QWidget* work) {
 }
 
 void TMainForm::SearchBtnClick() {
-  search_.Run(doc_.Slides, SearchEdit->text().toLocal8Bit().toStdString());
+  search_.run(doc_.Slides, SearchEdit->text().toLocal8Bit().toStdString());
   ShowHits();
 }
 
 void TMainForm::ShowHits() {
   ListView2->clear();
-  for (const SearchHit& hit : search_.Hits()) {
+  for (const SearchHit& hit : search_.hits()) {
     auto* row = new QTreeWidgetItem(ListView2);
     row->setText(0, QFile::decodeName(hit.FileName.c_str()));
     row->setText(1, QString::fromLocal8Bit(hit.Caption));
@@ -59,7 +59,7 @@ void TMainForm::ListView2DblClick() {
   const QList<QTreeWidgetItem*> selected = ListView2->selectedItems();
   if (selected.isEmpty())
     return;
-  const auto target = search_.JumpTarget(ListView2->indexOfTopLevelItem(selected.front()));
+  const auto target = search_.jumpTarget(ListView2->indexOfTopLevelItem(selected.front()));
   if (!target)
     return;
   doc_.CurrentPicture = *target;

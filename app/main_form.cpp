@@ -345,7 +345,7 @@ void TMainForm::NewBtnClick() {
   doc_.Settings = SlideshowSettings{};
   SettingsToControls();
   doc_.CurrentPicture = 1;
-  search_.Clear();
+  search_.clear();
   SlideListChanged();
 }
 
@@ -369,7 +369,7 @@ void TMainForm::OpenProject(std::optional<std::string> path) {
     SettingsToControls();
   }
   SetCaptionBox({});
-  search_.Clear();
+  search_.clear();
   SlideListChanged();
 }
 

@@ -203,7 +203,7 @@ void TMainForm::PlaceCommands(QWidget* strip) {
 }
 
 void TMainForm::SlideListChanged() {
-  search_.Refresh(doc_.Slides);
+  search_.refresh(doc_.Slides);
   ShowHits();
   LayoutGrid();
   PaintBox1->update();
@@ -237,7 +237,7 @@ void TMainForm::DelFotoBtnClick() {
 void TMainForm::NachVornBtnClick() {
   if (!BringToFront(doc_))
     return;
-  search_.Refresh(doc_.Slides);
+  search_.refresh(doc_.Slides);
   ShowHits();
   PaintGridNow();
 }
@@ -245,7 +245,7 @@ void TMainForm::NachVornBtnClick() {
 void TMainForm::NachHintenBtnClick() {
   if (!BringToBack(doc_))
     return;
-  search_.Refresh(doc_.Slides);
+  search_.refresh(doc_.Slides);
   ShowHits();
   PaintGridNow();
 }
@@ -253,7 +253,7 @@ void TMainForm::NachHintenBtnClick() {
 void TMainForm::MovePictureTo(std::int32_t from, std::int32_t to) {
   if (!MovePicture(doc_, from, to))
     return;
-  search_.Refresh(doc_.Slides);
+  search_.refresh(doc_.Slides);
   ShowHits();
   ScrollImageInView();
   PaintGridNow();
@@ -278,8 +278,8 @@ void TMainForm::Memo1Change() {
   StoreCaption(doc_, CaptionBytes(Memo1->toPlainText()));
   AnnounceGridChange(PaintBox1);
   // A caption is searched too: the hits follow it.
-  if (!search_.Text().empty()) {
-    search_.Refresh(doc_.Slides);
+  if (!search_.text().empty()) {
+    search_.refresh(doc_.Slides);
     ShowHits();
   }
 }

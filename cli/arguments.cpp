@@ -52,7 +52,7 @@ bool CheckOutput(const std::string& output, const std::string& project,
     Fail(output + ": " + why + "; nothing was written");
     return false;
   };
-  if (const std::string refusal = SafeFileWriter::Refusal(output); !refusal.empty())
+  if (const std::string refusal = SafeFileWriter::refusal(output); !refusal.empty())
     return refuse("can not be replaced (" + refusal + ")");
   if (!project.empty() && IsSameFile(output, project))
     return refuse("is the same file as the project " + project);

@@ -26,22 +26,22 @@ std::vector<SearchHit> FindPictures(const SlideList& slides, const std::string& 
   return hits;
 }
 
-const std::vector<SearchHit>& CaptionSearch::Run(const SlideList& slides, const std::string& text) {
+const std::vector<SearchHit>& CaptionSearch::run(const SlideList& slides, const std::string& text) {
   text_ = text;
   hits_ = FindPictures(slides, text_);
   return hits_;
 }
 
-const std::vector<SearchHit>& CaptionSearch::Refresh(const SlideList& slides) {
-  return Run(slides, text_);
+const std::vector<SearchHit>& CaptionSearch::refresh(const SlideList& slides) {
+  return run(slides, text_);
 }
 
-void CaptionSearch::Clear() {
+void CaptionSearch::clear() {
   text_.clear();
   hits_.clear();
 }
 
-std::optional<std::int32_t> CaptionSearch::JumpTarget(int row) const {
+std::optional<std::int32_t> CaptionSearch::jumpTarget(int row) const {
   if (row < 0 || std::size_t(row) >= hits_.size())
     return std::nullopt;
   return std::int32_t(hits_[std::size_t(row)].Index) + 1;

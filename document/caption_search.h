@@ -28,18 +28,18 @@ std::vector<SearchHit> FindPictures(const SlideList& slides, const std::string& 
 
 class CaptionSearch {
  public:
-  const std::vector<SearchHit>& Run(const SlideList& slides, const std::string& text);
+  const std::vector<SearchHit>& run(const SlideList& slides, const std::string& text);
   // Runs the last search again over the list as it is now.
-  const std::vector<SearchHit>& Refresh(const SlideList& slides);
+  const std::vector<SearchHit>& refresh(const SlideList& slides);
   // Forgets the search and its hits, as after New and Open.
-  void Clear();
+  void clear();
 
-  const std::vector<SearchHit>& Hits() const { return hits_; }
-  const std::string& Text() const { return text_; }
+  const std::vector<SearchHit>& hits() const { return hits_; }
+  const std::string& text() const { return text_; }
 
   // The CurrentPicture a jump to the hit in row sets; nothing for a row
   // without a hit.
-  std::optional<std::int32_t> JumpTarget(int row) const;
+  std::optional<std::int32_t> jumpTarget(int row) const;
 
  private:
   std::string text_;

@@ -74,7 +74,7 @@ bool SafeFileWriter::fail(const std::string& reason) {
   return false;
 }
 
-std::string SafeFileWriter::Refusal(const std::string& target) {
+std::string SafeFileWriter::refusal(const std::string& target) {
   mode_t mode;
   return CheckTarget(ResolveLink(target), mode);
 }

@@ -25,7 +25,7 @@ class SafeFileWriter {
   // Why an existing target may not be replaced — a folder, a device or pipe
   // (only regular files are written), a file the user may not write — or
   // empty when it may, or does not exist yet. Links are followed.
-  static std::string Refusal(const std::string& target);
+  static std::string refusal(const std::string& target);
 
   // Appends bytes. After the first failure every later write fails too and
   // commit() refuses, so a caller may test only at the end.

@@ -211,8 +211,8 @@ TEST_F(PicturesPage, AfterAMoveTheFindHitsNameTheirPicturesAgain) {
   Control<QLineEdit>("SearchEdit")->setText("p1.");
   form->SearchBtnClick();
   QTest::keyClick(Keys(), Qt::Key_Right, Qt::ControlModifier);
-  ASSERT_EQ(form->SearchHits().Hits().size(), 1u);
-  EXPECT_EQ(form->SearchHits().Hits()[0].Index, 1u);
+  ASSERT_EQ(form->SearchHits().hits().size(), 1u);
+  EXPECT_EQ(form->SearchHits().hits()[0].Index, 1u);
 }
 
 }  // namespace

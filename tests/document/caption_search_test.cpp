@@ -83,35 +83,35 @@ TEST(CaptionSearch, HitsFollowTheListWhenRunAgainAfterAChange) {
   SlideDocument doc;
   Fill(doc);
   CaptionSearch search;
-  search.Run(doc.Slides, "jpg");
-  EXPECT_EQ(search.JumpTarget(2), 5);
+  search.run(doc.Slides, "jpg");
+  EXPECT_EQ(search.jumpTarget(2), 5);
 
   doc.CurrentPicture = 1;
   DeletePicture(doc);
-  search.Refresh(doc.Slides);
-  EXPECT_EQ(Indexes(search.Hits()), (std::vector<std::uint32_t>{1, 3}));
+  search.refresh(doc.Slides);
+  EXPECT_EQ(Indexes(search.hits()), (std::vector<std::uint32_t>{1, 3}));
   // The hit that listed the last picture still lands on it.
-  const auto target = search.JumpTarget(1);
+  const auto target = search.jumpTarget(1);
   ASSERT_TRUE(target);
   EXPECT_EQ(doc.Slides[std::uint32_t(*target - 1)].FileName, "/photos/x.jpg");
 
   doc.CurrentPicture = 1;
   BringToBack(doc);  // noon.png and café.jpg change places
-  search.Refresh(doc.Slides);
-  EXPECT_EQ(Indexes(search.Hits()), (std::vector<std::uint32_t>{0, 3}));
-  EXPECT_EQ(search.Hits()[0].FileName, "caf\xC3\xA9.jpg");
+  search.refresh(doc.Slides);
+  EXPECT_EQ(Indexes(search.hits()), (std::vector<std::uint32_t>{0, 3}));
+  EXPECT_EQ(search.hits()[0].FileName, "caf\xC3\xA9.jpg");
 }
 
 TEST(CaptionSearch, ClearForgetsTheTextSoLaterChangesFindNothing) {
   SlideDocument doc;
   Fill(doc);
   CaptionSearch search;
-  search.Run(doc.Slides, "beach");
-  search.Clear();
-  EXPECT_TRUE(search.Hits().empty());
-  EXPECT_TRUE(search.Refresh(doc.Slides).empty());
-  EXPECT_EQ(search.JumpTarget(0), std::nullopt);
-  EXPECT_EQ(search.JumpTarget(-1), std::nullopt);
+  search.run(doc.Slides, "beach");
+  search.clear();
+  EXPECT_TRUE(search.hits().empty());
+  EXPECT_TRUE(search.refresh(doc.Slides).empty());
+  EXPECT_EQ(search.jumpTarget(0), std::nullopt);
+  EXPECT_EQ(search.jumpTarget(-1), std::nullopt);
 }
 
 }  // namespace

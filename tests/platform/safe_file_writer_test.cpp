@@ -127,7 +127,7 @@ TEST_P(SafeFileWriterSpecial, RefusesAnythingButARegularFile) {
   SafeFileWriter w;
   EXPECT_FALSE(w.open(target));
   EXPECT_EQ(w.reason(), "not a regular file");
-  EXPECT_EQ(SafeFileWriter::Refusal(target), "not a regular file");
+  EXPECT_EQ(SafeFileWriter::refusal(target), "not a regular file");
   ASSERT_EQ(::lstat(target.c_str(), &after), 0);
   EXPECT_EQ(after.st_ino, before.st_ino);
   EXPECT_EQ(after.st_mode, before.st_mode);
