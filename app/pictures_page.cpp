@@ -343,7 +343,8 @@ void TMainForm::PaintBox1Paint(QPainter& canvas) {
     canvas.setPen(n == doc_.CurrentPicture ? Qt::white : Qt::black);
     canvas.setBackground(fill);
     canvas.drawText(QRect(x0 + 3, y0 + 90, 84, 20),
-                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, NameOnlyText(entry.FileName));
+                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                    NameOnlyText(entry.FileName));
   }
   if (cellDrag_.moving)
     canvas.fillRect(grid::DropMarker(cellDrag_.from, cellDrag_.target, columns), kCurrentCellColor);
