@@ -1,5 +1,5 @@
-// What the windows of the program share: widgets named for the design's
-// controls, the workspace grey, and the texts that show files and captions.
+// What the windows of the program share: control names, the workspace grey,
+// and the texts that show files and captions.
 #pragma once
 
 #include <QColor>
@@ -14,7 +14,7 @@ namespace lumaret {
 // Outside the pictures the windows show the desktop's application-workspace grey.
 inline const QColor kWorkspaceColor{0xAB, 0xAB, 0xAB};
 
-// The widget under the control name the design gives it.
+// The widget under its control name, by which tests and screen readers find it.
 template <typename W>
 W* Named(W* widget, const char* name) {
   widget->setObjectName(QLatin1String(name));
