@@ -317,7 +317,7 @@ void TMainForm::PaintBox1Paint(QPainter& canvas) {
     const QPoint o = grid::CellOrigin(n, columns);
     if (o.y() + grid::kCellHeight < position || o.y() > position + view)
       continue;
-    SlideEntry& entry = doc_.Slides.Select(std::int32_t(i));
+    SlideEntry& entry = doc_.Slides[i];
     CellPicture cell = ProvideThumbnail(entry, this);
     const int x0 = o.x(), y0 = o.y();
 
@@ -349,11 +349,12 @@ void TMainForm::PaintBox1Paint(QPainter& canvas) {
   if (cellDrag_.moving)
     canvas.fillRect(grid::DropMarker(cellDrag_.from, cellDrag_.target, columns), kCurrentCellColor);
 
-  if (const SlideEntry* current = doc_.SelectCurrentPicture()) {
+  if (doc_.HasCurrentPicture()) {
+    const SlideEntry& current = doc_.Slides[std::uint32_t(doc_.CurrentPicture - 1)];
     StatusBar1->setPanelText(
         kTextPanel,
         QStringLiteral("Thumbnail: %1 of %2").arg(doc_.CurrentPicture).arg(doc_.Slides.Count()));
-    Label1->setText(QFile::decodeName(current->FileName.c_str()));
+    Label1->setText(QFile::decodeName(current.FileName.c_str()));
   } else {
     StatusBar1->setPanelText(kTextPanel, QStringLiteral("Picture: none   "));
     Label1->clear();

@@ -102,8 +102,10 @@ class TDynaArray {
     return true;
   }
 
-  // Read access in list order, for code that does not need a current element.
+  // Access in list order, for code that does not need a current element:
+  // neither the current element nor the position moves.
   const T& operator[](std::uint32_t index) const { return items_[index]; }
+  T& operator[](std::uint32_t index) { return items_[index]; }
   auto begin() const { return items_.cbegin(); }
   auto end() const { return items_.cend(); }
 

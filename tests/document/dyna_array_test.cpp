@@ -133,6 +133,16 @@ TEST_F(DynaArrayTest, SwapOutsideTheListChangesNothing) {
   }
 }
 
+TEST_F(DynaArrayTest, IndexingMovesNeitherTheCurrentElementNorThePosition) {
+  Fill();
+  list.Select(1);
+  list[0].value = 7;
+  list[2].value = 9;
+  EXPECT_EQ(Values(), (std::vector<int>{7, 2, 9}));
+  EXPECT_EQ(current, &list[1]);
+  EXPECT_EQ(list.Position(), 1);
+}
+
 TEST_F(DynaArrayTest, ClearLeavesAnEmptyListWithNoCurrent) {
   Fill();
   list.Clear();
