@@ -101,6 +101,8 @@ class TMainForm : public QWidget, public ProgressSink {
   // Moves a picture to another place; the picture current before stays current.
   void MovePictureTo(std::int32_t from, std::int32_t to);
   void PaintBox1DblClick();
+  // Over a black cell: why its file gave no picture.
+  QString PaintBox1ToolTip(QPoint point) const;
   // True for the grid's own keys, whether they changed anything or not.
   bool KeyEditKeyDown(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
   void ScrollImageInView();

@@ -1,8 +1,10 @@
 #include "app/paint_box.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace lumaret {
 
@@ -34,6 +36,20 @@ void TPaintBox::mouseMoveEvent(QMouseEvent* event) {
 void TPaintBox::mouseReleaseEvent(QMouseEvent* event) {
   if (onMouseUp)
     onMouseUp(event->position().toPoint());
+}
+
+bool TPaintBox::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip || !onToolTip)
+    return QWidget::event(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const QString tip = onToolTip(help->pos());
+  if (tip.isEmpty()) {
+    QToolTip::hideText();
+    event->ignore();
+  } else {
+    QToolTip::showText(help->globalPos(), tip, this);
+  }
+  return true;
 }
 
 }  // namespace lumaret

@@ -16,6 +16,8 @@ class TPaintBox : public QWidget {
   // Any button; moves are reported only while a button is held.
   std::function<void(QPoint)> onMouseMove;
   std::function<void(QPoint)> onMouseUp;
+  // The tool tip at a point; an empty text shows none.
+  std::function<QString(QPoint)> onToolTip;
 
   // The button of the press being reported, and of the last one after it.
   Qt::MouseButton PressedButton() const { return pressed_; }
@@ -26,6 +28,7 @@ class TPaintBox : public QWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   Qt::MouseButton pressed_ = Qt::NoButton;

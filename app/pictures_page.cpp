@@ -134,6 +134,7 @@ void TMainForm::BuildPicturesPage(QWidget* work) {
   PaintBox1->onMouseMove = [this](QPoint point) { PaintBox1MouseMove(point); };
   PaintBox1->onMouseUp = [this](QPoint point) { PaintBox1MouseUp(point); };
   PaintBox1->onDoubleClick = [this] { PaintBox1DblClick(); };
+  PaintBox1->onToolTip = [this](QPoint point) { return PaintBox1ToolTip(point); };
   ScrollBox1->setWidget(PaintBox1);
   ScrollBox1->viewport()->setAcceptDrops(true);
 
@@ -420,6 +421,15 @@ void TMainForm::PaintBox1DblClick() {
   }
   services_.modal.run(viewer);
   viewer.Picture.reset();
+}
+
+QString TMainForm::PaintBox1ToolTip(QPoint point) const {
+  const std::int32_t n = grid::HitPicture(point, doc_.Slides.Count(), GridColumns());
+  if (n == 0)
+    return {};
+  const SlideEntry& entry = doc_.Slides[std::uint32_t(n - 1)];
+  return entry.Thumbnail ? QString()
+                         : QString::fromLatin1(imagora::RefusalText(entry.ThumbnailRefusal));
 }
 
 bool TMainForm::KeyEditKeyDown(int key, Qt::KeyboardModifiers modifiers) {

@@ -8,7 +8,7 @@
 
 #include "document/dyna_array.h"
 #include "document/slideshow_settings.h"
-#include "imagora/dib.h"
+#include "imagora/imagora.h"
 
 namespace lumaret {
 
@@ -16,6 +16,8 @@ struct SlideEntry {
   std::string FileName;    // full path, bytes as the system gives them
   std::string Caption;     // may hold CR LF pairs and single CRs; empty when absent
   imagora::Dib Thumbnail;  // no pixels until the grid first draws the entry
+  // Why the grid got no picture from the file when it last tried.
+  imagora::Refusal ThumbnailRefusal = imagora::Refusal::None;
 };
 
 using SlideList = TDynaArray<SlideEntry>;

@@ -26,8 +26,10 @@ CellPicture ProvideThumbnail(SlideEntry& entry, ProgressSink* owner) {
     return {entry.Thumbnail.get(), ThumbnailSize(h.biWidth, h.biHeight), {}};
   }
   int fullWidth = 0, fullHeight = 0;
+  imagora::Refusal why = imagora::Refusal::None;
   imagora::Dib full = imagora::OpenReduced(entry.FileName.c_str(), kThumbnailBox, kThumbnailBox,
-                                           owner, &fullWidth, &fullHeight);
+                                           owner, &fullWidth, &fullHeight, &why);
+  entry.ThumbnailRefusal = why;
   if (!full) {
     imagora::Dib blank = imagora::New(kThumbnailBox, kThumbnailBox, 24);
     const imagora::DibHandle drawn = blank.get();

@@ -25,8 +25,8 @@ struct CellPicture {
 // The entry's thumbnail, made when missing: the file is decoded reduced (a
 // JPEG at the smallest scale that covers the box), then scaled to the size
 // that the full picture's size gives. A file that cannot be decoded gets a
-// black square, and a picture that cannot be scaled is drawn as decoded; both
-// are tried again at the next paint.
+// black square, the entry keeping why, and a picture that cannot be scaled is
+// drawn as decoded; both are tried again at the next paint.
 CellPicture ProvideThumbnail(SlideEntry& entry, ProgressSink* owner);
 
 }  // namespace lumaret

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -11,6 +12,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include "app/grid_geometry.h"
@@ -217,6 +219,22 @@ TEST_F(PicturesPageTest, PaintsFramesFillsAndThumbnailsAndTheStatusText) {
   EXPECT_TRUE(form->Document().Slides[0].Thumbnail);
   EXPECT_FALSE(form->Document().Slides[1].Thumbnail);
   EXPECT_TRUE(form->Document().Slides[2].Thumbnail);
+}
+
+TEST_F(PicturesPageTest, ABlackCellsToolTipSaysWhyItsFileGaveNoPicture) {
+  testing::WriteBytes(dir / "notes.jpg", "not a picture");
+  Add({Example("dawn.jpg"), dir / "missing.jpg", dir / "notes.jpg"});
+  Grid();
+  auto* box = Control<TPaintBox>("PaintBox1");
+  const auto tipAt = [&](std::int32_t picture) {
+    const QPoint point = grid::CellOrigin(picture, form->GridColumns()) + QPoint(45, 50);
+    QHelpEvent help(QEvent::ToolTip, point, box->mapToGlobal(point));
+    QApplication::sendEvent(box, &help);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+  };
+  EXPECT_EQ(tipAt(1), "");  // a picture of its own: no tip
+  EXPECT_EQ(tipAt(2), "missing");
+  EXPECT_EQ(tipAt(3), "not a picture");
 }
 
 TEST_F(PicturesPageTest, ClickingAndKeysChooseThePictureAndShowItsCaption) {

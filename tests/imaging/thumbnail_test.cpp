@@ -81,11 +81,13 @@ TEST(ThumbnailProvision, AMissingFileShowsABlackSquareUntilItIsBack) {
   EXPECT_EQ(blank.picture.Info->bmiHeader.biBitCount, 24);
   EXPECT_EQ(imagora::getpixel(&blank.picture, 40, 40), 0u);
   EXPECT_FALSE(entry.Thumbnail);
+  EXPECT_EQ(entry.ThumbnailRefusal, imagora::Refusal::Missing);
 
   WriteJpeg(entry.FileName, 200, 100);
   const CellPicture made = ProvideThumbnail(entry, nullptr);
   EXPECT_FALSE(made.drawnOnce);
   EXPECT_EQ(made.size, (PictureSize{80, 40}));
+  EXPECT_EQ(entry.ThumbnailRefusal, imagora::Refusal::None);
 }
 
 }  // namespace
