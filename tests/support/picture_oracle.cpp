@@ -123,12 +123,10 @@ RgbImage FromDib(const DibHandle& dib) {
 }
 
 RgbImage Decode(const std::string& path, int* bitsPerPixel) {
-  DibHandle dib;
-  OpenDib(&dib, path.c_str(), -1, nullptr);
-  RgbImage img = FromDib(dib);
+  const Dib dib = Open(path.c_str(), -1, nullptr);
+  RgbImage img = FromDib(dib.get());
   if (bitsPerPixel)
-    *bitsPerPixel = dib.Bits ? dib.Info->bmiHeader.biBitCount : 0;
-  deldib(&dib);
+    *bitsPerPixel = dib ? dib->Info->bmiHeader.biBitCount : 0;
   return img;
 }
 
