@@ -7,9 +7,9 @@ namespace lumaret {
 
 namespace {
 
-// Encodes a 24-bit picture; false when libjpeg refuses it.
-bool Encode(const imagora::DibHandle& picture, PictureJpeg& jpeg) {
-  if (!imagora::EncodeJpeg(&picture, jpeg.bytes))
+// Encodes a 24-bit picture; false, saying why, when libjpeg refuses it.
+bool Encode(const imagora::DibHandle& picture, PictureJpeg& jpeg, imagora::Refusal* why) {
+  if (!imagora::EncodeJpeg(&picture, jpeg.bytes, why))
     return false;
   jpeg.width = picture.Info->bmiHeader.biWidth;
   jpeg.height = picture.Info->bmiHeader.biHeight;
@@ -33,7 +33,7 @@ bool MakeJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& 
     if (!picture)
       return false;
     ConvertTo24Bit(picture);
-    const bool encoded = Encode(picture.get(), jpeg);
+    const bool encoded = Encode(picture.get(), jpeg, &why);
     picture.reset();
     if (encoded)
       return true;
@@ -42,7 +42,7 @@ bool MakeJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& 
     // Keep the object numbering whole: the placeholder takes the place of a
     // picture that could not be encoded.
     placeholder = true;
-    jpeg.refused = "wider or higher than the 65500 pixels a JPEG can hold";
+    jpeg.refused = imagora::RefusalText(why);
   }
 }
 

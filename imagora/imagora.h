@@ -11,11 +11,12 @@
 
 namespace imagora {
 
-// Why a file gave no picture.
-enum class Refusal { None, Missing, NotReadable, NotAPicture, Damaged, TooLarge };
+// Why a file gave no picture, or a picture no JPEG.
+enum class Refusal { None, Missing, NotReadable, NotAPicture, Damaged, TooLarge, TooLargeForJpeg };
 
 // The reason in words for the user: "missing", "not readable", "not a
-// picture", "damaged", "larger than 2^28 pixels"; empty for None.
+// picture", "damaged", "larger than 2^28 pixels", "wider or higher than the
+// 65500 pixels a JPEG can hold"; empty for None.
 const char* RefusalText(Refusal why);
 
 // Decodes the file into out, choosing the decoder by the file's content.
@@ -70,8 +71,9 @@ inline constexpr int kFormatJpeg = 7;
 int SaveDib(const DibHandle* picture, const char* fileName, int format, int option);
 
 // The JPEG that SaveDib would write, in memory. False for a picture that is
-// not 24-bit or that libjpeg refuses (wider or higher than 65500 pixels).
-bool EncodeJpeg(const DibHandle* picture, std::string& jpeg);
+// not 24-bit (why, when given, is NotAPicture) or that libjpeg refuses
+// (TooLargeForJpeg: wider or higher than 65500 pixels).
+bool EncodeJpeg(const DibHandle* picture, std::string& jpeg, Refusal* why = nullptr);
 
 // Re-encodes a JPEG file at the quality of SetJPEGQual a row at a time,
 // without holding the decoded picture: the very bytes that OpenDib followed by

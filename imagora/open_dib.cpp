@@ -56,6 +56,8 @@ const char* RefusalText(Refusal why) {
       return "damaged";
     case Refusal::TooLarge:
       return "larger than 2^28 pixels";
+    case Refusal::TooLargeForJpeg:
+      return "wider or higher than the 65500 pixels a JPEG can hold";
   }
   return "";
 }

@@ -68,13 +68,19 @@ int detail::JpegQuality() {
   return jpegQuality;
 }
 
-bool EncodeJpeg(const DibHandle* picture, std::string& jpeg) {
-  if (!picture || !picture->Bits || picture->Info->bmiHeader.biBitCount != 24)
+bool EncodeJpeg(const DibHandle* picture, std::string& jpeg, Refusal* why) {
+  if (!picture || !picture->Bits || picture->Info->bmiHeader.biBitCount != 24) {
+    if (why)
+      *why = Refusal::NotAPicture;
     return false;
+  }
   unsigned long size = 0;
   unsigned char* bytes = Encode(picture, &size);
-  if (!bytes)
+  if (!bytes) {
+    if (why)
+      *why = Refusal::TooLargeForJpeg;
     return false;
+  }
   jpeg.assign(reinterpret_cast<const char*>(bytes), size);
   std::free(bytes);
   return true;
