@@ -78,10 +78,9 @@ class ExifThumbnail : public ::testing::Test {
         photo.substr(0, 2) + ExifSegment(lumaret::testing::ReadBytes(dir_ / "thumb.jpg"), layout) +
         photo.substr(2);
     lumaret::testing::WriteBytes(dir_ / "camera.jpg", withExif);
-    DibHandle dib;
-    OpenDibReduced(&dib, (dir_ / "camera.jpg").c_str(), 80, 80, nullptr, &fullWidth_, &fullHeight_);
-    const testing::RgbImage image = testing::FromDib(dib);
-    deldib(&dib);
+    const Dib dib =
+        OpenReduced((dir_ / "camera.jpg").c_str(), 80, 80, nullptr, &fullWidth_, &fullHeight_);
+    const testing::RgbImage image = testing::FromDib(dib.get());
     return image;
   }
   static bool IsPhoto(const testing::RgbImage& image) {

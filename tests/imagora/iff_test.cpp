@@ -226,10 +226,9 @@ bool Decodes(const std::string& file, lumaret::ProgressSink* sink = nullptr) {
   // An exact-size copy, so that reading one byte too far is caught.
   const std::vector<std::uint8_t> bytes(file.begin(), file.end());
   detail::ProgressReporter progress(sink);
-  DibHandle out{};
-  const bool decoded = detail::IsIff(bytes) && detail::DecodeIff(bytes, &out, progress);
-  EXPECT_EQ(decoded, out.Bits != nullptr);
-  deldib(&out);
+  Dib out;
+  const bool decoded = detail::IsIff(bytes) && detail::DecodeIff(bytes, &out.get(), progress);
+  EXPECT_EQ(decoded, bool(out));
   return decoded;
 }
 

@@ -150,18 +150,14 @@ TEST(OpenDib, ReportsProgressFromStartToEndAsJpegRowsAreDecoded) {
   testing::WritePattern(dir / "pattern.ppm", 64, 400);
   ASSERT_EQ(Shell("cjpeg '" + dir / "pattern.ppm" + "' > '" + dir / "a.jpg" + "'"), 0);
   RecordingProgress progress;
-  DibHandle dib;
-  OpenDib(&dib, (dir / "a.jpg").c_str(), -1, &progress);
-  ASSERT_NE(dib.Bits, nullptr);
-  deldib(&dib);
+  ASSERT_TRUE(Open((dir / "a.jpg").c_str(), -1, &progress));
   ASSERT_GE(progress.seen.size(), 10u);
   EXPECT_EQ(progress.seen.front(), 0);
   EXPECT_EQ(progress.seen.back(), 100);
   EXPECT_TRUE(std::is_sorted(progress.seen.begin(), progress.seen.end()));
 
   progress.seen.clear();
-  OpenDib(&dib, (dir / "missing.jpg").c_str(), -1, &progress);  // failures report too
-  EXPECT_EQ(dib.Bits, nullptr);
+  EXPECT_FALSE(Open((dir / "missing.jpg").c_str(), -1, &progress));  // failures report too
   EXPECT_EQ(progress.seen, (std::vector<int>{0, 100}));
 }
 
@@ -170,13 +166,11 @@ TEST(OpenDibReduced, DecodesAJpegAtTheSmallestScaleCoveringTheBox) {
   testing::WritePattern(dir / "pattern.ppm", 640, 480);
   ASSERT_EQ(Shell("cjpeg '" + dir / "pattern.ppm" + "' > '" + dir / "a.jpg" + "'"), 0);
   ASSERT_EQ(Shell("djpeg -scale 1/8 -pnm '" + dir / "a.jpg" + "' > '" + dir / "ref.pnm" + "'"), 0);
-  DibHandle dib;
   int fullWidth, fullHeight;
-  OpenDibReduced(&dib, (dir / "a.jpg").c_str(), 80, 80, nullptr, &fullWidth, &fullHeight);
+  Dib dib = OpenReduced((dir / "a.jpg").c_str(), 80, 80, nullptr, &fullWidth, &fullHeight);
   EXPECT_EQ(fullWidth, 640);
   EXPECT_EQ(fullHeight, 480);
-  const testing::RgbImage got = testing::FromDib(dib);
-  deldib(&dib);
+  const testing::RgbImage got = testing::FromDib(dib.get());
   EXPECT_EQ(got.width, 80);
   EXPECT_EQ(got.height, 60);
   EXPECT_TRUE(SamePicture(got, ReadPnm(dir / "ref.pnm"), 0));
@@ -186,15 +180,14 @@ TEST(OpenDibReduced, DecodesAJpegAtTheSmallestScaleCoveringTheBox) {
   ASSERT_EQ(Shell("cjpeg '" + dir / "small.ppm" + "' > '" + dir / "small.jpg" + "'"), 0);
   ASSERT_EQ(Shell("pnmtopng '" + dir / "pattern.ppm" + "' > '" + dir / "big.png" + "'"), 0);
   for (const auto& [file, w, h] : {std::tuple{"small.jpg", 50, 30}, {"big.png", 640, 480}}) {
-    OpenDibReduced(&dib, (dir / file).c_str(), 80, 80, nullptr, &fullWidth, &fullHeight);
-    ASSERT_NE(dib.Bits, nullptr) << file;
-    EXPECT_EQ(dib.Info->bmiHeader.biWidth, w) << file;
+    dib = OpenReduced((dir / file).c_str(), 80, 80, nullptr, &fullWidth, &fullHeight);
+    ASSERT_TRUE(dib) << file;
+    EXPECT_EQ(dib->Info->bmiHeader.biWidth, w) << file;
     EXPECT_EQ(fullWidth, w);
     EXPECT_EQ(fullHeight, h);
-    deldib(&dib);
   }
-  OpenDibReduced(&dib, (dir / "none.jpg").c_str(), 80, 80, nullptr, &fullWidth, &fullHeight);
-  EXPECT_EQ(dib.Bits, nullptr);
+  dib = OpenReduced((dir / "none.jpg").c_str(), 80, 80, nullptr, &fullWidth, &fullHeight);
+  EXPECT_FALSE(dib);
   EXPECT_EQ(fullWidth, 0);
 }
 
@@ -209,14 +202,12 @@ TEST(OpenDibReduced, ReportsTheUprightFullSizeOfARotatedJpeg) {
               0);
     lumaret::testing::WriteBytes(
         dir / "a.jpg", WithOrientation(lumaret::testing::ReadBytes(dir / "plain.jpg"), 6));
-    DibHandle dib;
     int fullWidth, fullHeight;
-    OpenDibReduced(&dib, (dir / "a.jpg").c_str(), 80, 80, nullptr, &fullWidth, &fullHeight);
-    ASSERT_NE(dib.Bits, nullptr) << options;
+    const Dib dib = OpenReduced((dir / "a.jpg").c_str(), 80, 80, nullptr, &fullWidth, &fullHeight);
+    ASSERT_TRUE(dib) << options;
     EXPECT_EQ(fullWidth, 480) << options;
     EXPECT_EQ(fullHeight, 640) << options;
-    const testing::RgbImage got = testing::FromDib(dib);
-    deldib(&dib);
+    const testing::RgbImage got = testing::FromDib(dib.get());
     EXPECT_EQ(got.width, 60) << options;
     EXPECT_EQ(got.height, 80) << options;
     // Turned clockwise: the stored bottom-left quadrant (blue) is now top left.

@@ -9,12 +9,10 @@ namespace imagora {
 namespace {
 
 std::string ThroughAPicture(const std::string& path) {
-  DibHandle picture;
-  OpenDib(&picture, path.c_str(), -1, nullptr);
-  EXPECT_NE(picture.Bits, nullptr);
+  const Dib picture = Open(path.c_str(), -1, nullptr);
+  EXPECT_TRUE(picture);
   const std::string out = path + ".saved.jpg";
-  EXPECT_EQ(SaveDib(&picture, out.c_str(), kFormatJpeg, 0), 1);
-  deldib(&picture);
+  EXPECT_EQ(SaveDib(&picture.get(), out.c_str(), kFormatJpeg, 0), 1);
   return lumaret::testing::ReadBytes(out);
 }
 

@@ -29,13 +29,11 @@ TEST_P(OpenDibRefusal, SaysWhy) {
   const RefusalCase& c = GetParam();
   ASSERT_EQ(testing::Shell("cd '" + dir.path().string() + "' && " + c.make), 0);
   const std::string path = c.path[0] == '/' ? c.path : dir / c.path;
-  DibHandle picture;
   Refusal why = Refusal::None;
-  OpenDib(&picture, path.c_str(), -1, nullptr, &why);
-  EXPECT_EQ(picture.Bits == nullptr, c.why != Refusal::None);
+  const Dib picture = Open(path.c_str(), -1, nullptr, &why);
+  EXPECT_EQ(!picture, c.why != Refusal::None);
   EXPECT_EQ(why, c.why);
   EXPECT_STREQ(RefusalText(why), c.text);
-  deldib(&picture);
 }
 
 INSTANTIATE_TEST_SUITE_P(
