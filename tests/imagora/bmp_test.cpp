@@ -58,10 +58,11 @@ bool DecodeBytes(const File& f, DibHandle* out) {
 }
 
 bool Refused(const File& f) {
-  DibHandle dib{};
+  Dib owner;
+  DibHandle& dib = owner.get();
   const bool decoded = DecodeBytes(f, &dib);
   const bool untouched = dib.Bits == nullptr;
-  deldib(&dib);
+  owner.reset();
   return !decoded && untouched;
 }
 
@@ -248,12 +249,13 @@ TEST_P(BmpFromTools, MatchesAnIndependentReading) {
   ASSERT_EQ(InDir(dir, c.reference), 0);
   WriteBytes(dir / (std::string("picture") + c.extension), rewritten);
 
-  DibHandle dib;
+  Dib owner;
+  DibHandle& dib = owner.get();
   OpenDib(&dib, (dir / (std::string("picture") + c.extension)).c_str(), -1, nullptr);
   const testing::RgbImage got = testing::FromDib(dib);
   ASSERT_NE(dib.Bits, nullptr);
   const BitmapInfo info = *dib.Info;
-  deldib(&dib);
+  owner.reset();
   EXPECT_EQ(info.bmiHeader.biBitCount, c.bits);
   if (c.colours) {
     EXPECT_EQ(info.bmiHeader.biClrUsed, std::uint32_t(c.colours));
@@ -356,11 +358,12 @@ const File kRle4 = RleFile(6, 5, 4, {
 // clang-format on
 
 TEST(BmpRle, DeltasAndEarlyEndsLeaveIndexZero) {
-  DibHandle dib{};
+  Dib owner;
+  DibHandle& dib = owner.get();
   ASSERT_TRUE(DecodeBytes(kRle4, &dib));
   const testing::RgbImage got = testing::FromDib(dib);
   EXPECT_EQ(dib.Info->bmiHeader.biBitCount, 4);
-  deldib(&dib);
+  owner.reset();
   const int want[5][6] = {{13, 14, 0, 0, 0, 0},
                           {7, 8, 9, 10, 11, 12},
                           {0, 0, 0, 0, 0, 6},
@@ -520,9 +523,10 @@ TEST(BmpProgress, RisesRowByRowTo100) {
   for (const File& f : {kRle4, MakeFile(dir, k24)}) {
     Percentages sink;
     detail::ProgressReporter progress(&sink);
-    DibHandle dib{};
+    Dib owner;
+    DibHandle& dib = owner.get();
     ASSERT_TRUE(detail::DecodeBmp(Span(f), &dib, progress));
-    deldib(&dib);
+    owner.reset();
     EXPECT_GE(sink.seen.size(), 3u);
     EXPECT_TRUE(std::is_sorted(sink.seen.begin(), sink.seen.end()));
     EXPECT_EQ(sink.seen.back(), 100);

@@ -307,11 +307,12 @@ Outcome DecodeInChild(Decoder decode, const File& file) {
     close(fds[0]);
     const long rss = MaxRssKb(), address = PeakAddressSpaceKb();
     detail::ProgressReporter progress(nullptr);
-    DibHandle dib{};
+    Dib owner;
+    DibHandle& dib = owner.get();
     Outcome o;
     o.ran = true;
     o.decoded = decode(detail::Bytes(file), &dib, progress);
-    deldib(&dib);
+    owner.reset();
     o.rssKb = MaxRssKb() - rss;
     o.addressKb = PeakAddressSpaceKb() - address;
     const bool written = write(fds[1], &o, sizeof o) == ssize_t(sizeof o);
@@ -541,12 +542,12 @@ class TinyButHuge : public ::testing::TestWithParam<TinyPicture> {};
 TEST_P(TinyButHuge, StillDecodes) {
   const File file = GetParam().make();
   ASSERT_FALSE(file.empty());
-  DibHandle dib{};
+  Dib owner;
+  DibHandle& dib = owner.get();
   detail::ProgressReporter progress(nullptr);
   ASSERT_TRUE(GetParam().decode(detail::Bytes(file), &dib, progress)) << file.size() << " bytes";
   EXPECT_EQ(dib.Info->bmiHeader.biWidth, GetParam().side);
   EXPECT_EQ(dib.Info->bmiHeader.biHeight, GetParam().side);
-  deldib(&dib);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -98,11 +98,11 @@ class PcxByHand : public ::testing::TestWithParam<HandCase> {};
 
 TEST_P(PcxByHand, GivesTheKnownPixels) {
   const HandCase& c = GetParam();
-  DibHandle dib{};
+  Dib owner;
+  DibHandle& dib = owner.get();
   ASSERT_TRUE(Decodes(c.file, &dib));
   EXPECT_EQ(dib.Info->bmiHeader.biBitCount, c.bits);
   EXPECT_TRUE(testing::SamePicture(testing::FromDib(dib), {c.width, c.height, c.pixels}));
-  deldib(&dib);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -154,7 +154,8 @@ using Damage = testing::FileCase;
 class PcxDamaged : public ::testing::TestWithParam<Damage> {};
 
 TEST_P(PcxDamaged, IsRefused) {
-  DibHandle dib{};
+  Dib owner;
+  DibHandle& dib = owner.get();
   EXPECT_FALSE(Decodes(GetParam().file, &dib));
   EXPECT_EQ(dib.Bits, nullptr);
 }
@@ -183,9 +184,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(PcxTruncated, EveryShortenedFileIsRefused) {
   const File whole = Pcx(2, 1, 5, 2, 4, {}, {0x1B, 0xC1, 0xC0, 0xC2, 0xFF, 0xC1, 0xE4, 0xC3, 0x7F});
-  DibHandle dib{};
+  Dib owner;
+  DibHandle& dib = owner.get();
   ASSERT_TRUE(Decodes(whole, &dib));
-  deldib(&dib);
+  owner.reset();
   for (std::size_t n = 0; n < whole.size(); ++n)
     EXPECT_FALSE(Decodes(File(whole.begin(), whole.begin() + std::ptrdiff_t(n)), &dib)) << n;
 }
@@ -196,9 +198,10 @@ TEST(PcxProgress, RisesRowByRowToTheEnd) {
     void progress(int percent) override { seen.push_back(percent); }
   } sink;
   detail::ProgressReporter progress(&sink);
-  DibHandle dib{};
+  Dib owner;
+  DibHandle& dib = owner.get();
   ASSERT_TRUE(detail::DecodePcx(Pcx(8, 1, 1, 4, 1, {}, {1, 2, 3, 4}, 0), &dib, progress));
-  deldib(&dib);
+  owner.reset();
   EXPECT_EQ(sink.seen, (std::vector<int>{25, 50, 75, 100}));
 }
 

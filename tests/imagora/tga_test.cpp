@@ -104,11 +104,11 @@ class TgaByHand : public ::testing::TestWithParam<HandCase> {};
 
 TEST_P(TgaByHand, GivesTheKnownPixels) {
   const HandCase& c = GetParam();
-  DibHandle dib{};
+  Dib owner;
+  DibHandle& dib = owner.get();
   ASSERT_TRUE(Decodes(c.file, &dib));
   EXPECT_EQ(dib.Info->bmiHeader.biBitCount, c.bits);
   EXPECT_TRUE(testing::SamePicture(testing::FromDib(dib), {2, 2, c.pixels}));
-  deldib(&dib);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -158,7 +158,8 @@ using Damage = testing::FileCase;
 class TgaDamaged : public ::testing::TestWithParam<Damage> {};
 
 TEST_P(TgaDamaged, IsRefused) {
-  DibHandle dib{};
+  Dib owner;
+  DibHandle& dib = owner.get();
   EXPECT_FALSE(Decodes(GetParam().file, &dib));
   EXPECT_EQ(dib.Bits, nullptr);
 }
@@ -185,9 +186,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(TgaTruncated, EveryShortenedFileIsRefused) {
   const File whole = Tga(9, 8, 0, 2, 2, {0x81, 1, 0x01, 0, 1}, 24, 0, {1, 2, 3, 4, 5, 6});
-  DibHandle dib{};
+  Dib owner;
+  DibHandle& dib = owner.get();
   ASSERT_TRUE(Decodes(whole, &dib));
-  deldib(&dib);
+  owner.reset();
   for (std::size_t n = 0; n < whole.size(); ++n)
     EXPECT_FALSE(Decodes(File(whole.begin(), whole.begin() + std::ptrdiff_t(n)), &dib)) << n;
 }
@@ -206,9 +208,10 @@ TEST(TgaProgress, RisesRowByRowToTheEnd) {
     void progress(int percent) override { seen.push_back(percent); }
   } sink;
   detail::ProgressReporter progress(&sink);
-  DibHandle dib{};
+  Dib owner;
+  DibHandle& dib = owner.get();
   ASSERT_TRUE(detail::DecodeTga(Tga(3, 8, 0, 1, 4, {1, 2, 3, 4}), &dib, progress));
-  deldib(&dib);
+  owner.reset();
   EXPECT_EQ(sink.seen, (std::vector<int>{25, 50, 75, 100}));
 }
 
