@@ -16,7 +16,8 @@ class Pixels : public ::testing::TestWithParam<int> {};
 TEST_P(Pixels, RoundTripAtEveryPositionAndIgnoreTheOutside) {
   const int bits = GetParam();
   const std::uint32_t mask = bits == 24 ? 0xFFFFFF : (1u << bits) - 1;
-  DibHandle d;
+  Dib dOwner;
+  DibHandle& d = dOwner.get();
   newdib(&d, 13, 5, bits, nullptr, 0);
   ASSERT_NE(d.Bits, nullptr);
   for (int y = 0; y < 5; ++y)
@@ -32,41 +33,39 @@ TEST_P(Pixels, RoundTripAtEveryPositionAndIgnoreTheOutside) {
     setpixel(&d, x, y, mask);
   }
   EXPECT_EQ(std::vector<std::uint8_t>(d.Bits, d.Bits + d.BytesPerRow * 5), before);
-  deldib(&d);
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, Pixels, ::testing::Values(1, 4, 8, 24));
 
 TEST(Pixels, UseTheDibLayout) {
-  DibHandle d;
+  Dib dOwner;
+  DibHandle& d = dOwner.get();
   newdib(&d, 3, 2, 24, nullptr, 0);
   setpixel(&d, 1, 1, 0x00332211);              // red 0x11 in the low byte
   EXPECT_EQ(d.Bits[d.BytesPerRow + 3], 0x33);  // blue first in memory
   EXPECT_EQ(d.Bits[d.BytesPerRow + 5], 0x11);
-  deldib(&d);
+  dOwner.reset();
   newdib(&d, 9, 1, 4, nullptr, 0);
   setpixel(&d, 0, 0, 0xA);
   setpixel(&d, 3, 0, 0x5);
   EXPECT_EQ(d.Bits[0], 0xA0);
   EXPECT_EQ(d.Bits[1], 0x05);
-  deldib(&d);
+  dOwner.reset();
   newdib(&d, 9, 1, 1, nullptr, 0);
   setpixel(&d, 0, 0, 1);
   setpixel(&d, 8, 0, 1);
   EXPECT_EQ(d.Bits[0], 0x80);
   EXPECT_EQ(d.Bits[1], 0x80);
-  deldib(&d);
 }
 
 // A 24-bit DIB of the test pattern, read from the PPM the tools also see.
-DibHandle PatternDib(const std::string& ppm) {
+Dib PatternDib(const std::string& ppm) {
   const testing::RgbImage img = testing::ReadPnm(ppm);
-  DibHandle d;
-  newdib(&d, img.width, img.height, 24, nullptr, 0);
+  Dib d = New(img.width, img.height, 24);
   for (int y = 0; y < img.height; ++y)
     for (int x = 0; x < img.width; ++x) {
       const testing::Rgb p = img.at(x, y);
-      setpixel(&d, x, img.height - 1 - y, p.r | p.g << 8 | p.b << 16);
+      setpixel(&d.get(), x, img.height - 1 - y, p.r | p.g << 8 | p.b << 16);
     }
   return d;
 }
@@ -74,10 +73,11 @@ DibHandle PatternDib(const std::string& ppm) {
 TEST(SaveDib, WritesABaselineJpegAtTheQualitySet) {
   lumaret::testing::TempDir dir;
   testing::WritePattern(dir / "pattern.ppm", 64, 48);
-  DibHandle d = PatternDib(dir / "pattern.ppm");
+  Dib dOwner = PatternDib(dir / "pattern.ppm");
+  DibHandle& d = dOwner.get();
   SetJPEGQual(90);
   ASSERT_EQ(SaveDib(&d, (dir / "a.jpg").c_str(), kFormatJpeg, 0), 1);
-  deldib(&d);
+  dOwner.reset();
 
   const std::string jpeg = lumaret::testing::ReadBytes(dir / "a.jpg");
   EXPECT_NE(jpeg.find("\xFF\xC0"), std::string::npos);  // baseline frame
@@ -98,7 +98,8 @@ TEST(SaveDib, WritesABaselineJpegAtTheQualitySet) {
 TEST(SaveDib, ReturnsZeroAndLeavesNothingWhenItCannotWriteEverything) {
   lumaret::testing::TempDir dir;
   testing::WritePattern(dir / "pattern.ppm", 300, 200);
-  DibHandle d = PatternDib(dir / "pattern.ppm");
+  Dib dOwner = PatternDib(dir / "pattern.ppm");
+  DibHandle& d = dOwner.get();
   EXPECT_EQ(SaveDib(&d, (dir / "missing/a.jpg").c_str(), kFormatJpeg, 0), 0);
   EXPECT_EQ(SaveDib(&d, (dir / "a.bmp").c_str(), 1, 0), 0);  // only JPEG is written
 
@@ -111,23 +112,26 @@ TEST(SaveDib, ReturnsZeroAndLeavesNothingWhenItCannotWriteEverything) {
     EXPECT_EQ(SaveDib(&d, (dir / "full.jpg").c_str(), kFormatJpeg, 0), 0);
   }
   EXPECT_FALSE(std::filesystem::exists(dir / "full.jpg"));
-  deldib(&d);
+  dOwner.reset();
 
-  DibHandle indexed;
+  Dib indexedOwner;
+  DibHandle& indexed = indexedOwner.get();
   newdib(&indexed, 4, 4, 8, nullptr, 0);
   EXPECT_EQ(SaveDib(&indexed, (dir / "i.jpg").c_str(), kFormatJpeg, 0), 0);
-  deldib(&indexed);
+  indexedOwner.reset();
   DibHandle none{};
   EXPECT_EQ(SaveDib(&none, (dir / "n.jpg").c_str(), kFormatJpeg, 0), 0);
 }
 
 TEST(Halftone, MapsToAFixedCubeAndKeepsTheAverageColour) {
-  DibHandle d;
+  Dib dOwner;
+  DibHandle& d = dOwner.get();
   newdib(&d, 32, 32, 24, nullptr, 0);
   for (int y = 0; y < 32; ++y)
     for (int x = 0; x < 32; ++x)
       setpixel(&d, x, y, x < 16 ? 0x00FF0000u : 0x00808080u);  // pure blue | mid grey
-  DibHandle h;
+  Dib hOwner;
+  DibHandle& h = hOwner.get();
   DIBHalftoneDIB(&h, &d);
   ASSERT_NE(h.Bits, nullptr);
   EXPECT_EQ(h.Info->bmiHeader.biBitCount, 8);
@@ -151,15 +155,15 @@ TEST(Halftone, MapsToAFixedCubeAndKeepsTheAverageColour) {
   // Palette entries and colour table agree.
   for (int i = 0; i < 216; ++i)
     ASSERT_EQ(h.Palette[i].peRed, h.Info->bmiColors[i].rgbRed);
-  deldib(&h);
+  hOwner.reset();
 
   DIBHalftoneDIBXY(&h, &d, 8, 4);
   ASSERT_NE(h.Bits, nullptr);
   EXPECT_EQ(h.Info->bmiHeader.biWidth, 8);
   EXPECT_EQ(h.Info->bmiHeader.biHeight, 4);
   EXPECT_EQ(testing::FromDib(h).at(0, 0), (testing::Rgb{0, 0, 255}));
-  deldib(&h);
-  deldib(&d);
+  hOwner.reset();
+  dOwner.reset();
 
   DibHandle none{};
   DIBHalftoneDIB(&h, &none);
