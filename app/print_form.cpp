@@ -21,6 +21,7 @@
 #include "app/widget_names.h"
 #include "imaging/paint_dib.h"
 #include "imaging/qt/painter_device.h"
+#include "imagora/pixel_access.h"
 #include "platform/qt/printer_dialogs.h"
 
 namespace lumaret {
@@ -52,11 +53,11 @@ std::optional<int> StoredNumber(const SettingsStore& settings, const char* key) 
 }
 
 int PictureWidth(const imagora::DibHandle& picture) {
-  return picture.Info ? picture.Info->bmiHeader.biWidth : 0;
+  return picture.Info ? imagora::DibWidth(picture) : 0;
 }
 
 int PictureHeight(const imagora::DibHandle& picture) {
-  return picture.Info ? picture.Info->bmiHeader.biHeight : 0;
+  return picture.Info ? imagora::DibHeight(picture) : 0;
 }
 
 }  // namespace

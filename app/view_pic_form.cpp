@@ -19,6 +19,7 @@
 #include "app/widget_names.h"
 #include "imaging/paint_dib.h"
 #include "imaging/qt/painter_device.h"
+#include "imagora/pixel_access.h"
 
 namespace lumaret {
 
@@ -96,8 +97,8 @@ void TViewPicForm::ZoomEdChange() {
 void TViewPicForm::PaintBox1Paint(QPainter& canvas) {
   if (paintSuppressed_ || Picture->Info == nullptr)
     return;
-  const int pictureWidth = Picture->Info->bmiHeader.biWidth;
-  const int pictureHeight = Picture->Info->bmiHeader.biHeight;
+  const int pictureWidth = imagora::DibWidth(Picture.get());
+  const int pictureHeight = imagora::DibHeight(Picture.get());
   const double zoom = Zoom();
   // At least a pixel, so that the box is still painted, and sized, at the next zoom.
   const int w = std::max(1, int(std::trunc(pictureWidth * zoom / 100)));

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "imagora/imagora.h"
+#include "imagora/pixel_access.h"
 
 namespace lumaret {
 
@@ -36,13 +37,7 @@ void ConvertTo24Bit(imagora::Dib& owner) {
     const std::uint8_t* in = picture.Bits + std::int64_t(y) * picture.BytesPerRow;
     std::uint8_t* out = copy.Bits + std::int64_t(y) * copy.BytesPerRow;
     for (int x = 0; x < h.biWidth; ++x) {
-      unsigned index;
-      if (bits == 8)
-        index = in[x];
-      else if (bits == 4)
-        index = (x & 1) ? in[x / 2] & 0xFu : in[x / 2] >> 4u;
-      else
-        index = in[x / 8] >> (7 - x % 8) & 1u;
+      const unsigned index = imagora::GetIndex(in, x, bits);
       out[3 * x] = blue[index];
       out[3 * x + 1] = green[index];
       out[3 * x + 2] = red[index];

@@ -2,6 +2,7 @@
 
 #include "export/convert_to_24bit.h"
 #include "imagora/imagora.h"
+#include "imagora/pixel_access.h"
 
 namespace lumaret {
 
@@ -11,8 +12,8 @@ namespace {
 bool Encode(const imagora::DibHandle& picture, PictureJpeg& jpeg, imagora::Refusal* why) {
   if (!imagora::EncodeJpeg(&picture, jpeg.bytes, why))
     return false;
-  jpeg.width = picture.Info->bmiHeader.biWidth;
-  jpeg.height = picture.Info->bmiHeader.biHeight;
+  jpeg.width = imagora::DibWidth(picture);
+  jpeg.height = imagora::DibHeight(picture);
   return true;
 }
 

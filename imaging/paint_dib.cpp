@@ -6,6 +6,7 @@
 
 #include "imaging/resize.h"
 #include "imagora/imagora.h"
+#include "imagora/pixel_access.h"
 
 namespace lumaret {
 namespace {
@@ -17,15 +18,9 @@ int Round(double value) {
   return int(std::nearbyint(value));
 }
 
-int Width(const DibHandle& d) {
-  return d.Info->bmiHeader.biWidth;
-}
-int Height(const DibHandle& d) {
-  return d.Info->bmiHeader.biHeight;
-}
-int Bits(const DibHandle& d) {
-  return d.Info->bmiHeader.biBitCount;
-}
+using imagora::DibBits;
+using imagora::DibHeight;
+using imagora::DibWidth;
 int Colours(int bits) {
   return bits <= 8 ? 1 << bits : 0;
 }
@@ -34,15 +29,15 @@ int Colours(int bits) {
 // row than the line before; rows outside the picture come out black.
 void PaintRows(DeviceContext& dc, int X, int Y, int destW, int destH, const DibHandle& picture,
                int srcX, int topRow, int srcW, int srcH) {
-  const bool eightBit = Bits(picture) == 8;
+  const bool eightBit = DibBits(picture) == 8;
   const int bytesPerPixel = eightBit ? 1 : 3;
   imagora::Dib lineOwner = imagora::New(destW, 1, eightBit ? 8 : 24,
                                         eightBit ? picture.Info : nullptr, eightBit ? 256 : 0);
   if (!lineOwner)
     return;
   const DibHandle& line = lineOwner.get();
-  const int W = Width(picture);
-  const int H = Height(picture);
+  const int W = DibWidth(picture);
+  const int H = DibHeight(picture);
 
   std::vector<std::int64_t> column(static_cast<std::size_t>(destW));
   int first = -1, last = -1;
@@ -80,7 +75,7 @@ void PaintRows(DeviceContext& dc, int X, int Y, int destW, int destH, const DibH
 // the first source column or row.
 bool SendSampled(DeviceContext& dc, int X, int Y, int destW, int destH, const DibHandle& picture,
                  int srcX, int srcY, int srcW, int srcH) {
-  const int bits = Bits(picture);
+  const int bits = DibBits(picture);
   imagora::Dib sampledOwner = imagora::New(destW, destH, bits, picture.Info, Colours(bits));
   if (!sampledOwner)
     return false;
@@ -100,8 +95,8 @@ bool SendSampled(DeviceContext& dc, int X, int Y, int destW, int destH, const Di
 void SendThroughDeviceBitmap(DeviceContext& dc, int X, int Y, int destW, int destH,
                              const DibHandle& picture, int srcX, int srcY, int srcW, int srcH,
                              std::uint32_t rop, Messages& messages) {
-  const int H = Height(picture);
-  std::unique_ptr<DeviceBitmap> bitmap = dc.CreateCompatibleBitmap(Width(picture), H);
+  const int H = DibHeight(picture);
+  std::unique_ptr<DeviceBitmap> bitmap = dc.CreateCompatibleBitmap(DibWidth(picture), H);
   if (!bitmap) {
     messages.error(kCannotCreateBitmap);
     return;
@@ -126,8 +121,8 @@ void PaintDib(DeviceContext& dc, int X, int Y, int destW, int destH, const DibHa
   const bool printer = dc.Technology() == DT_RASPRINTER;
   dc.SetStretchBltMode(COLORONCOLOR);
 
-  const int W = Width(picture);
-  const int H = Height(picture);
+  const int W = DibWidth(picture);
+  const int H = DibHeight(picture);
   // Clipping, in this order, each step on what the one before left.
   if (srcX + srcW > W) {
     const int w = W - srcX;
@@ -169,7 +164,7 @@ void PaintDib(DeviceContext& dc, int X, int Y, int destW, int destH, const DibHa
   if (picture.HasPalette == 1)
     selectPalette();
 
-  if (Bits(picture) == 24 && dc.ScreenBitsPerPixel() <= 8 && halftone) {
+  if (DibBits(picture) == 24 && dc.ScreenBitsPerPixel() <= 8 && halftone) {
     imagora::Dib copyOwner;
     DibHandle& copy = copyOwner.get();
     const bool smaller = srcW > destW || srcH > destH;
@@ -181,13 +176,13 @@ void PaintDib(DeviceContext& dc, int X, int Y, int destW, int destH, const DibHa
     selectPalette();
     if (copy.Bits) {
       if (smaller)
-        dc.StretchDIBits(X, Y, destW, destH, Round(double(Width(copy)) * srcX / W),
-                         Round(double(Height(copy)) * srcY / H), destW, destH, copy.Bits,
+        dc.StretchDIBits(X, Y, destW, destH, Round(double(DibWidth(copy)) * srcX / W),
+                         Round(double(DibHeight(copy)) * srcY / H), destW, destH, copy.Bits,
                          *copy.Info, rop);
       else
         dc.StretchDIBits(X, Y, destW, destH, srcX, srcY, srcW, srcH, copy.Bits, *copy.Info, rop);
     }
-  } else if (!printer && (Bits(picture) == 24 || Bits(picture) == 8)) {
+  } else if (!printer && (DibBits(picture) == 24 || DibBits(picture) == 8)) {
     PaintRows(dc, X, Y, destW, destH, picture, srcX, H - srcY - srcH, srcW, srcH);
   } else if (dc.StretchDIBits(X, Y, destW, destH, srcX, srcY, srcW, srcH, picture.Bits,
                               *picture.Info, rop) == GDI_ERROR) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "imagora/imagora.h"
+#include "imagora/pixel_access.h"
 
 namespace lumaret {
 
@@ -35,26 +36,8 @@ imagora::Dib Resize(const imagora::DibHandle& source, int newWidth, int newHeigh
 
 void CopyDibPixel(const imagora::DibHandle& source, int sx, int sy, imagora::DibHandle& target,
                   int x, int y) {
-  const std::uint8_t* in = source.Bits + std::int64_t(sy) * source.BytesPerRow;
-  std::uint8_t* out = target.Bits + std::int64_t(y) * target.BytesPerRow;
-  switch (source.Info->bmiHeader.biBitCount) {
-    case 24:
-      std::memcpy(out + 3 * std::int64_t(x), in + 3 * std::int64_t(sx), 3);
-      break;
-    case 8:
-      out[x] = in[sx];
-      break;
-    case 4: {
-      const std::uint8_t nibble = (sx & 1) ? in[sx / 2] & 0xF : in[sx / 2] >> 4;
-      out[x / 2] |= (x & 1) ? nibble : std::uint8_t(nibble << 4);
-      break;
-    }
-    case 1:
-      imagora::setpixel(&target, x, y, imagora::getpixel(&source, sx, sy));
-      break;
-    default:
-      break;
-  }
+  imagora::CopyPixel(imagora::DibRow(source, sy), sx, imagora::DibRow(target, y), x,
+                     imagora::DibBits(source));
 }
 
 }  // namespace lumaret

@@ -1,12 +1,12 @@
 #include "imagora/imagora.h"
+#include "imagora/pixel_access.h"
 
 namespace imagora {
 
 namespace {
 
 bool Inside(const DibHandle* p, int x, int y) {
-  return p && p->Bits && x >= 0 && y >= 0 && x < p->Info->bmiHeader.biWidth &&
-         y < p->Info->bmiHeader.biHeight;
+  return p && p->Bits && x >= 0 && y >= 0 && x < DibWidth(*p) && y < DibHeight(*p);
 }
 
 }  // namespace
@@ -14,28 +14,22 @@ bool Inside(const DibHandle* p, int x, int y) {
 std::uint32_t getpixel(const DibHandle* picture, int x, int y) {
   if (!Inside(picture, x, y))
     return 0;
-  const std::uint8_t* row = picture->Bits + std::int64_t(y) * picture->BytesPerRow;
-  switch (picture->Info->bmiHeader.biBitCount) {
+  const std::uint8_t* row = DibRow(*picture, y);
+  switch (DibBits(*picture)) {
     case 24: {
       const std::uint8_t* p = row + 3 * std::int64_t(x);
       return std::uint32_t(p[2]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[0]) << 16;
     }
-    case 8:
-      return row[x];
-    case 4:
-      return (x & 1) ? row[x / 2] & 0xFu : row[x / 2] >> 4u;
-    case 1:
-      return row[x / 8] >> (7 - x % 8) & 1u;
     default:
-      return 0;
+      return GetIndex(row, x, DibBits(*picture));
   }
 }
 
 void setpixel(DibHandle* picture, int x, int y, std::uint32_t value) {
   if (!Inside(picture, x, y))
     return;
-  std::uint8_t* row = picture->Bits + std::int64_t(y) * picture->BytesPerRow;
-  switch (picture->Info->bmiHeader.biBitCount) {
+  std::uint8_t* row = DibRow(*picture, y);
+  switch (DibBits(*picture)) {
     case 24: {
       std::uint8_t* p = row + 3 * std::int64_t(x);
       p[0] = std::uint8_t(value >> 16);
@@ -43,20 +37,8 @@ void setpixel(DibHandle* picture, int x, int y, std::uint32_t value) {
       p[2] = std::uint8_t(value);
       break;
     }
-    case 8:
-      row[x] = std::uint8_t(value);
-      break;
-    case 4: {
-      const int shift = (x & 1) ? 0 : 4;
-      row[x / 2] = std::uint8_t((row[x / 2] & ~(0xF << shift)) | (value & 0xF) << shift);
-      break;
-    }
-    case 1: {
-      const int shift = 7 - x % 8;
-      row[x / 8] = std::uint8_t((row[x / 8] & ~(1 << shift)) | (value & 1) << shift);
-      break;
-    }
     default:
+      SetIndex(row, x, DibBits(*picture), value);
       break;
   }
 }

@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <cstring>
 
+#include "imagora/pixel_access.h"
+
 namespace lumaret {
 namespace {
 
@@ -66,7 +68,7 @@ QImage DibRows(const void* bits, const imagora::BitmapInfo& info, int first, int
     std::uint8_t* out = image.scanLine(y);
     if (depth == 4) {
       for (int x = 0; x < width; ++x)
-        out[x] = (x & 1) ? row[x / 2] & 0xF : row[x / 2] >> 4;
+        out[x] = std::uint8_t(imagora::GetIndex(row, x, 4));
     } else {
       std::memcpy(out, row, std::size_t(std::min<std::int64_t>(rowBytes, image.bytesPerLine())));
     }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "imagora/pixel_access.h"
+
 namespace imagora::detail {
 
 bool DibBuilder::create(int width, int height, int bitsPerPixel) {
@@ -22,23 +24,7 @@ void DibBuilder::setColorCount(int count) {
 }
 
 void DibBuilder::putIndex(std::uint8_t* row, int x, unsigned v) {
-  switch (bits()) {
-    case 8:
-      row[x] = std::uint8_t(v);
-      break;
-    case 4: {
-      const int shift = (x & 1) ? 0 : 4;
-      row[x / 2] = std::uint8_t((row[x / 2] & ~(0xF << shift)) | (v & 0xF) << shift);
-      break;
-    }
-    case 1: {
-      const int shift = 7 - (x & 7);
-      row[x / 8] = std::uint8_t((row[x / 8] & ~(1 << shift)) | (v & 1) << shift);
-      break;
-    }
-    default:
-      break;
-  }
+  SetIndex(row, x, bits(), v);
 }
 
 void DibBuilder::finish(DibHandle* out) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "imagora/imagora.h"
+#include "imagora/pixel_access.h"
 
 namespace imagora::detail {
 
@@ -70,18 +71,7 @@ bool ApplyOrientation(DibHandle* dib, int orientation) {
     for (int x = 0; x < upright.width; ++x) {
       int sx, sy;
       SourceOf(orientation, stored, x, y, sx, sy);
-      const std::uint8_t* in = storedRow(sy);
-      switch (bits) {
-        case 24:
-          std::memcpy(out + 3 * x, in + 3 * sx, 3);
-          break;
-        case 8:
-          out[x] = in[sx];
-          break;
-        default:
-          setpixel(&turned, x, upright.height - 1 - y, getpixel(dib, sx, stored.height - 1 - sy));
-          break;
-      }
+      CopyPixel(storedRow(sy), sx, out, x, bits);
     }
   }
 
