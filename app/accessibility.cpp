@@ -119,15 +119,12 @@ class WindowAccessible : public QAccessibleWidget {
 
 // ---------------------------------------------------------------- buttons
 
-class ImageBtnAccessible : public QAccessibleWidget {
+// A button whose Press queues the click and returns at once, as a push
+// button's does, so that a dialog it opens never holds the screen reader.
+class PressableAccessible : public QAccessibleWidget {
  public:
-  explicit ImageBtnAccessible(TImageBtn* button) : QAccessibleWidget(button, QAccessible::Button) {}
+  explicit PressableAccessible(QWidget* button) : QAccessibleWidget(button, QAccessible::Button) {}
 
-  QAccessible::State state() const override {
-    QAccessible::State s = QAccessibleWidget::state();
-    s.pressed = static_cast<TImageBtn*>(widget())->isHeld();
-    return s;
-  }
   QStringList actionNames() const override {
     QStringList names;
     if (widget()->isEnabled())
@@ -142,11 +139,21 @@ class ImageBtnAccessible : public QAccessibleWidget {
   }
 };
 
-// The tool strip's commands act as push buttons: their Press returns at once.
-class PushToolButtonAccessible : public QAccessibleWidget {
+class ImageBtnAccessible : public PressableAccessible {
  public:
-  explicit PushToolButtonAccessible(QToolButton* button)
-      : QAccessibleWidget(button, QAccessible::Button) {}
+  explicit ImageBtnAccessible(TImageBtn* button) : PressableAccessible(button) {}
+
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.pressed = static_cast<TImageBtn*>(widget())->isHeld();
+    return s;
+  }
+};
+
+// The tool strip's commands act as push buttons: their Press returns at once.
+class PushToolButtonAccessible : public PressableAccessible {
+ public:
+  explicit PushToolButtonAccessible(QToolButton* button) : PressableAccessible(button) {}
 
   QToolButton* button() const { return static_cast<QToolButton*>(widget()); }
 
@@ -159,18 +166,6 @@ class PushToolButtonAccessible : public QAccessibleWidget {
     QAccessible::State s = QAccessibleWidget::state();
     s.pressed = button()->isDown();
     return s;
-  }
-  QStringList actionNames() const override {
-    QStringList names;
-    if (widget()->isEnabled())
-      names << pressAction();
-    return names + QAccessibleWidget::actionNames();
-  }
-  void doAction(const QString& name) override {
-    if (name == pressAction() && widget()->isEnabled())
-      ClickLater(widget());
-    else
-      QAccessibleWidget::doAction(name);
   }
 };
 

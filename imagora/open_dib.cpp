@@ -26,18 +26,17 @@ constexpr Format kFormats[] = {
     {IsBmp, DecodeBmp},   {IsIff, DecodeIff}, {IsPcx, DecodePcx}, {IsTga, DecodeTga},
 };
 
-bool IsPicture(Bytes file) {
+// The first format that takes the bytes; null for no picture at all.
+const Format* FormatOf(Bytes file) {
   for (const Format& format : kFormats)
     if (format.is(file))
-      return true;
-  return false;
+      return &format;
+  return nullptr;
 }
 
 bool Decode(Bytes file, DibHandle* out, ProgressReporter& progress) {
-  for (const Format& format : kFormats)
-    if (format.is(file))
-      return format.decode(file, out, progress);
-  return false;
+  const Format* format = FormatOf(file);
+  return format && format->decode(file, out, progress);
 }
 
 }  // namespace
@@ -80,7 +79,7 @@ void DecodeFile(DibHandle* out, const char* fileName, lumaret::ProgressSink* own
     ResetTooManyPixels();
     if (!decode(bytes, progress)) {
       std::memset(out, 0, sizeof *out);
-      refusal = !IsPicture(bytes)        ? Refusal::NotAPicture
+      refusal = !FormatOf(bytes)        ? Refusal::NotAPicture
                 : RefusedTooManyPixels() ? Refusal::TooLarge
                                          : Refusal::Damaged;
     }

@@ -51,14 +51,6 @@ class AccessibilityTest : public testing::FormFixture {
     form->show();
     QApplication::processEvents();
   }
-  void AddNamed(int count) {
-    std::vector<std::string> files;
-    for (int i = 1; i <= count; ++i)
-      files.push_back(dir / ("p" + std::to_string(i) + ".jpg"));
-    Add(files);
-    for (std::uint32_t i = 0; i < form->Document().Slides.Count(); ++i)
-      form->Document().Slides.Select(std::int32_t(i)).Caption = "caption " + std::to_string(i + 1);
-  }
   QAccessibleInterface* Grid() { return Face(Control<TPaintBox>("PaintBox1")); }
   std::string ChildNames(QAccessibleInterface* list) {
     std::string names;
@@ -212,7 +204,7 @@ TEST_F(AccessibilityTest, GridListsThePicturesThroughAddingDeletingAndMoving) {
   QAccessibleInterface* list = Grid();
   EXPECT_EQ(list->role(), QAccessible::List);
   EXPECT_EQ(list->childCount(), 0);
-  AddNamed(3);
+  AddNumbered(3, true);
   EXPECT_EQ(ChildNames(list), "p1.jpg p2.jpg p3.jpg ");
   QAccessibleInterface* second = list->child(1);
   EXPECT_EQ(second->role(), QAccessible::ListItem);
@@ -228,7 +220,7 @@ TEST_F(AccessibilityTest, GridListsThePicturesThroughAddingDeletingAndMoving) {
 }
 
 TEST_F(AccessibilityTest, TheCurrentPictureIsSelectedAndChoosingAChildMakesItCurrent) {
-  AddNamed(4);
+  AddNumbered(4, true);
   QAccessibleInterface* list = Grid();
   auto selected = [&] {
     std::string marks;

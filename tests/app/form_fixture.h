@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QPrinter>
 #include <memory>
 #include <string>
@@ -43,6 +44,25 @@ class FormFixture : public ::testing::Test {
   void Add(std::vector<std::string> files) {
     dialogs.openAnswers = {std::move(files)};
     form->NewFotoBtnClick();
+  }
+
+  // The window shown at a size that fits several rows of the grid.
+  void CreateShownForm() {
+    CreateForm();
+    form->resize(760, 560);
+    form->show();
+    QApplication::processEvents();
+  }
+
+  // Pictures p1.jpg ... pN.jpg (missing: placeholders), captioned
+  // "caption 1" ... when asked.
+  void AddNumbered(int count, bool captioned = false) {
+    std::vector<std::string> files;
+    for (int i = 1; i <= count; ++i)
+      files.push_back(dir / ("p" + std::to_string(i) + ".jpg"));
+    Add(files);
+    for (std::uint32_t i = 0; captioned && i < form->Document().Slides.Count(); ++i)
+      form->Document().Slides.Select(std::int32_t(i)).Caption = "caption " + std::to_string(i + 1);
   }
 
   TempDir dir;

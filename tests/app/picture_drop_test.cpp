@@ -27,12 +27,7 @@ namespace {
 
 class PictureDrop : public testing::FormFixture {
  protected:
-  void SetUp() override {
-    CreateForm();
-    form->resize(760, 560);
-    form->show();
-    QApplication::processEvents();
-  }
+  void SetUp() override { CreateShownForm(); }
 
   std::string File(const std::string& name) {
     const std::string path = dir / name;

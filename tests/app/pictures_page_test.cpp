@@ -21,19 +21,7 @@ namespace {
 
 class PicturesPage : public testing::FormFixture {
  protected:
-  void SetUp() override {
-    CreateForm();
-    form->resize(760, 560);
-    form->show();
-    QApplication::processEvents();
-  }
-
-  void AddPictures(int count) {
-    std::vector<std::string> files;
-    for (int i = 1; i <= count; ++i)
-      files.push_back(dir / ("p" + std::to_string(i) + ".jpg"));
-    Add(files);
-  }
+  void SetUp() override { CreateShownForm(); }
 
   // The pictures' numbers in show order, "3 1 2".
   std::string Order() {
@@ -61,7 +49,7 @@ class PicturesPage : public testing::FormFixture {
 TEST_F(PicturesPage, DownWithNothingBelowLeavesTheScrollWhereTheCellShows) {
   const int columns = form->GridColumns();
   ASSERT_GE(columns, 3);
-  AddPictures(10 * columns + 2);
+  AddNumbered(10 * columns + 2);
   const int current = 9 * columns + 3;  // the next row is too short to hold a picture below
   form->Document().CurrentPicture = current;
   Keys()->setFocus();
@@ -120,7 +108,7 @@ class DraggingACell : public PicturesPage, public ::testing::WithParamInterface<
 
 TEST_P(DraggingACell, MovesItsPictureToWhereItIsLetGoAndKeepsItCurrent) {
   const DragCase& c = GetParam();
-  AddPictures(5);
+  AddNumbered(5);
   ASSERT_GE(form->GridColumns(), 3);
   const QPoint end = c.to ? Middle(c.to) : Middle(5) + QPoint(0, 120);
   QTest::mousePress(Box(), Qt::LeftButton, {}, Middle(c.from));
@@ -139,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, DraggingACell,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PicturesPage, AShortMoveIsAClickThatOnlySelects) {
-  AddPictures(5);
+  AddNumbered(5);
   const QPoint press = grid::CellOrigin(2, form->GridColumns()) + QPoint(86, 50);
   const QPoint release = press + QPoint(QApplication::startDragDistance() - 1, 0);
   ASSERT_EQ(grid::HitPicture(release, 5, form->GridColumns()), 3);
@@ -151,7 +139,7 @@ TEST_F(PicturesPage, AShortMoveIsAClickThatOnlySelects) {
 }
 
 TEST_F(PicturesPage, WhileDraggingABarMarksWhereTheCellLands) {
-  AddPictures(5);
+  AddNumbered(5);
   QTest::mousePress(Box(), Qt::LeftButton, {}, Middle(1));
   QTest::mouseMove(Box(), Middle(3));
   const QPoint afterThird = grid::CellOrigin(3, form->GridColumns()) + QPoint(90, 50);
@@ -160,7 +148,7 @@ TEST_F(PicturesPage, WhileDraggingABarMarksWhereTheCellLands) {
 }
 
 TEST_F(PicturesPage, DraggingBelowTheBoxScrollsTheGridOn) {
-  AddPictures(60);
+  AddNumbered(60);
   QTest::mousePress(Box(), Qt::LeftButton, {}, Middle(1));
   const QPoint below(45, Control<QScrollArea>("ScrollBox1")->viewport()->height() + 10);
   QTest::mouseMove(Box(), below);
@@ -170,7 +158,7 @@ TEST_F(PicturesPage, DraggingBelowTheBoxScrollsTheGridOn) {
 }
 
 TEST_F(PicturesPage, EscapeEndsADragWithoutMovingOrDeleting) {
-  AddPictures(5);
+  AddNumbered(5);
   QTest::mousePress(Box(), Qt::LeftButton, {}, Middle(1));
   QTest::mouseMove(Box(), Middle(3));
   QTest::keyClick(Keys(), Qt::Key_Escape);
@@ -187,7 +175,7 @@ struct CtrlKeyCase {
 class CtrlArrows : public PicturesPage, public ::testing::WithParamInterface<CtrlKeyCase> {};
 
 TEST_P(CtrlArrows, MoveTheCurrentPictureAPlaceOrARowWithinTheList) {
-  AddPictures(10);
+  AddNumbered(10);
   const int columns = form->GridColumns();
   ASSERT_GE(columns, 3);
   ASSERT_LT(columns, 9);
@@ -207,7 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CtrlKeyCase{Qt::Key_Down, 9, 10}));
 
 TEST_F(PicturesPage, AfterAMoveTheFindHitsNameTheirPicturesAgain) {
-  AddPictures(3);
+  AddNumbered(3);
   Control<QLineEdit>("SearchEdit")->setText("p1.");
   form->SearchBtnClick();
   QTest::keyClick(Keys(), Qt::Key_Right, Qt::ControlModifier);

@@ -117,21 +117,8 @@ TEST(GridGeometry, ScrollsTheFrameIntoViewFromAboveOrBelow) {
 
 class PicturesPageTest : public testing::FormFixture {
  protected:
-  void SetUp() override {
-    CreateForm();
-    form->resize(760, 560);
-    form->show();
-    QApplication::processEvents();
-  }
+  void SetUp() override { CreateShownForm(); }
 
-  void AddNamed(int count) {
-    std::vector<std::string> files;
-    for (int i = 1; i <= count; ++i)
-      files.push_back(dir / ("p" + std::to_string(i) + ".jpg"));
-    Add(files);
-    for (std::uint32_t i = 0; i < form->Document().Slides.Count(); ++i)
-      form->Document().Slides.Select(std::int32_t(i)).Caption = "caption " + std::to_string(i + 1);
-  }
   QString StatusText() { return Control<TStatusBar>("StatusBar1")->panelText(0); }
   QImage Grid() {
     auto* box = Control<TPaintBox>("PaintBox1");
@@ -238,7 +225,7 @@ TEST_F(PicturesPageTest, ABlackCellsToolTipSaysWhyItsFileGaveNoPicture) {
 }
 
 TEST_F(PicturesPageTest, ClickingAndKeysChooseThePictureAndShowItsCaption) {
-  AddNamed(10);
+  AddNumbered(10, true);
   const int columns = form->GridColumns();
   auto* box = Control<TPaintBox>("PaintBox1");
   const QPoint cell2 = grid::CellOrigin(2, columns);
@@ -267,7 +254,7 @@ TEST_F(PicturesPageTest, ClickingAndKeysChooseThePictureAndShowItsCaption) {
 }
 
 TEST_F(PicturesPageTest, EscapeDeletesExceptInTheCaptionBox) {
-  AddNamed(3);
+  AddNumbered(3, true);
   auto* box = Control<TPaintBox>("PaintBox1");
   QTest::mouseClick(box, Qt::LeftButton, {},
                     grid::CellOrigin(2, form->GridColumns()) + QPoint(9, 9));
@@ -289,7 +276,7 @@ TEST_F(PicturesPageTest, EscapeDeletesExceptInTheCaptionBox) {
 }
 
 TEST_F(PicturesPageTest, CaptionsFollowTheirPicturesAndTypingStoresThem) {
-  AddNamed(3);
+  AddNumbered(3, true);
   form->Document().CurrentPicture = 2;
   form->adibchanged();
   Memo()->moveCursor(QTextCursor::End);
@@ -321,7 +308,7 @@ TEST_F(PicturesPageTest, ShowingADefaultTextKeepsItsSingleCarriageReturns) {
 }
 
 TEST_F(PicturesPageTest, NewEmptiesTheCaptionBoxWithoutTouchingACaption) {
-  AddNamed(2);
+  AddNumbered(2, true);
   form->adibchanged();
   messages.answers = {false};
   form->NewBtnClick();
@@ -332,7 +319,7 @@ TEST_F(PicturesPageTest, NewEmptiesTheCaptionBoxWithoutTouchingACaption) {
 }
 
 TEST_F(PicturesPageTest, TheWheelScrollsTheGridOnItsPageOnly) {
-  AddNamed(60);
+  AddNumbered(60, true);
   QScrollBar* bar = Control<QScrollArea>("ScrollBox1")->verticalScrollBar();
   ASSERT_GT(bar->maximum(), 40);
   auto* box = Control<TPaintBox>("PaintBox1");
@@ -352,7 +339,7 @@ TEST_F(PicturesPageTest, TheWheelScrollsTheGridOnItsPageOnly) {
 }
 
 TEST_F(PicturesPageTest, SearchJumpsToThePictureItListsEvenAfterChanges) {
-  AddNamed(4);
+  AddNumbered(4, true);
   form->Document().Slides.Select(0).Caption = "Beach at noon";
   form->Document().Slides.Select(3).Caption = "beach party";
   Control<QLineEdit>("SearchEdit")->setText("BEACH");
@@ -376,12 +363,12 @@ TEST_F(PicturesPageTest, SearchJumpsToThePictureItListsEvenAfterChanges) {
   messages.answers = {true};
   form->NewBtnClick();
   EXPECT_EQ(hits->topLevelItemCount(), 0);
-  AddNamed(4);
+  AddNumbered(4, true);
   EXPECT_EQ(hits->topLevelItemCount(), 0);  // the search was forgotten
 }
 
 TEST_F(PicturesPageTest, AJumpWithoutASelectedRowDoesNothing) {
-  AddNamed(2);
+  AddNumbered(2, true);
   Control<QLineEdit>("SearchEdit")->setText("p2");
   form->SearchBtnClick();
   form->ListView2DblClick();
