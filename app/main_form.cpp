@@ -42,6 +42,7 @@ const char* const kQuitQuestion =
     "You leave the program now. Be sure that everything you want to maintain is saved.";
 const char* const kLumaretFilter = "Lumaret files (*.lmt)|*.lmt";
 const char* const kPicturePagesKey = "Export/PicturePages";
+const char* const kKeepJpegKey = "Export/KeepJpeg";
 std::string PathBytes(const QString& path) {
   return QFile::encodeName(path).toStdString();
 }
@@ -254,19 +255,29 @@ void TMainForm::BuildPdfPage(QWidget* work) {
   VollScreenCheck->setGeometry(160, 8 + std::max(16, checkHeight),
                                VollScreenCheck->sizeHint().width() + 8, checkHeight);
 
-  // A choice of this user's viewers, not of the show: kept with the user's
-  // settings, not in the project.
+  // Choices of this user's viewers and patience, not of the show: kept with
+  // the user's settings, not in the project.
+  const auto storedCheck = [&](const char* text, const char* name, const char* tip, const char* key,
+                               bool byDefault, int row) {
+    auto* check = Named(new QCheckBox(QString::fromUtf8(text), work), name);
+    check->setToolTip(QString::fromUtf8(tip));
+    check->setGeometry(160, 8 + row * std::max(16, checkHeight), check->sizeHint().width() + 8,
+                       checkHeight);
+    check->setChecked(services_.settings.value(key).value_or(byDefault ? "1" : "0") != "0");
+    connect(check, &QCheckBox::toggled, this,
+            [this, key](bool on) { services_.settings.setValue(key, on ? "1" : "0"); });
+    return check;
+  };
   PicturePagesCheck =
-      Named(new QCheckBox(QStringLiteral("Picture pages for today's PDF viewers"), work),
-            "PicturePagesCheck");
-  PicturePagesCheck->setToolTip(
-      QStringLiteral("A page per picture with fades and timings, which current PDF viewers play "
-                     "in presentation mode"));
-  PicturePagesCheck->setGeometry(160, 8 + 2 * std::max(16, checkHeight),
-                                 PicturePagesCheck->sizeHint().width() + 8, checkHeight);
-  PicturePagesCheck->setChecked(services_.settings.value(kPicturePagesKey).value_or("1") != "0");
-  connect(PicturePagesCheck, &QCheckBox::toggled, this,
-          [this](bool on) { services_.settings.setValue(kPicturePagesKey, on ? "1" : "0"); });
+      storedCheck("Picture pages for today's PDF viewers", "PicturePagesCheck",
+                  "A page per picture with fades and timings, which current PDF viewers play in "
+                  "presentation mode",
+                  kPicturePagesKey, true, 2);
+  KeepJpegCheck = storedCheck(
+      "Keep JPEG pictures unchanged (faster, no quality loss)", "KeepJpegCheck",
+      "JPEG photos go into the PDF as they are, turned losslessly where the camera says; other "
+      "pictures are encoded as always",
+      kKeepJpegKey, false, 3);
 }
 
 QWidget* TMainForm::BuildBottomBar() {
@@ -389,7 +400,8 @@ void TMainForm::SavePDFBtnClick() {
   SaveDialog2.fileName = *chosen;
   ControlsToSettings();
   ExportPdf(doc_, *chosen, services_.messages, this, &services_.shell,
-            {.picturePages = PicturePagesCheck->isChecked()});
+            {.picturePages = PicturePagesCheck->isChecked(),
+             .pictures = {.keepJpeg = KeepJpegCheck->isChecked()}});
 }
 
 void TMainForm::EndeBtnClick() {

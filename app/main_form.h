@@ -220,6 +220,7 @@ class TMainForm : public QWidget, public ProgressSink {
   QCheckBox* ShowPDFCheck = nullptr;
   QCheckBox* VollScreenCheck = nullptr;
   QCheckBox* PicturePagesCheck = nullptr;
+  QCheckBox* KeepJpegCheck = nullptr;
 
   TViewPicForm* ViewPicForm_ = nullptr;
 };

@@ -10,6 +10,7 @@
 #include "export/preview_page.h"
 #include "export/svg_text.h"
 #include "platform/console_messages.h"
+#include "platform/processors.h"
 #include "platform/safe_file_writer.h"
 
 namespace lumaret::cli {
@@ -33,6 +34,18 @@ bool LoadForOutput(const Arguments& args, const char* command, SlideDocument& do
   return CheckOutput(args[1], args[0], pictures);
 }
 
+// How the pictures are made: kept as they are when asked, on as many threads
+// as LUMARET_THREADS says or the machine has.
+PictureOptions PicturesFrom(const FlagsAndOperands& split, Messages& messages) {
+  PictureOptions options;
+  options.keepJpeg = split.flags.contains("--keep-jpeg");
+  std::string complaint;
+  options.threads = WorkerThreads(&complaint);
+  if (!complaint.empty())
+    messages.warning(complaint);
+  return options;
+}
+
 bool WriteWhole(const std::string& path, std::string_view bytes) {
   SafeFileWriter file;
   if (!file.open(path)) {
@@ -49,16 +62,17 @@ bool WriteWhole(const std::string& path, std::string_view bytes) {
 }  // namespace
 
 int Export(const Arguments& args) {
-  const std::optional<FlagsAndOperands> split = SplitFlags(args, {"--svg-only"});
+  const std::optional<FlagsAndOperands> split = SplitFlags(args, {"--svg-only", "--keep-jpeg"});
   if (!split)
     return kUsage;
   const Arguments& files = split->operands;
   SlideDocument document;
   if (!LoadForOutput(files, "export", document))
     return files.size() != 2 ? kUsage : kFailure;
+  ConsoleMessages messages("lumaret-cli: " + files[1] + ": ");
   ExportOptions options;
   options.picturePages = !split->flags.contains("--svg-only");
-  ConsoleMessages messages("lumaret-cli: " + files[1] + ": ");
+  options.pictures = PicturesFrom(*split, messages);
   std::vector<RefusedPicture> refused;
   if (!ExportPdf(document, files[1], messages, nullptr, nullptr, options, &refused))
     return kFailure;
@@ -84,12 +98,17 @@ int Svg(const Arguments& args) {
 }
 
 int Preview(const Arguments& args) {
+  const std::optional<FlagsAndOperands> split = SplitFlags(args, {"--keep-jpeg"});
+  if (!split)
+    return kUsage;
+  const Arguments& files = split->operands;
   SlideDocument document;
-  if (!LoadForOutput(args, "preview", document))
-    return args.size() != 2 ? kUsage : kFailure;
-  ConsoleMessages messages("lumaret-cli: " + args[1] + ": ");
-  const std::optional<std::string> page = BuildPreviewPage(document, messages);
-  return page && WriteWhole(args[1], *page) ? kSuccess : kFailure;
+  if (!LoadForOutput(files, "preview", document))
+    return files.size() != 2 ? kUsage : kFailure;
+  ConsoleMessages messages("lumaret-cli: " + files[1] + ": ");
+  const std::optional<std::string> page =
+      BuildPreviewPage(document, messages, nullptr, PicturesFrom(*split, messages));
+  return page && WriteWhole(files[1], *page) ? kSuccess : kFailure;
 }
 
 }  // namespace lumaret::cli

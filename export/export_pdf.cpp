@@ -52,14 +52,16 @@ bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messa
   std::vector<PictureSize> sizes;
   std::vector<RefusedPicture> placeholders;
   const bool made = ForEachPictureJpeg(
-      document.Slides, progress, [&](std::uint32_t position, const PictureJpeg& jpeg) {
-        pdf.WriteImageObject(position, jpeg.width, jpeg.height, jpeg.bytes);
+      document.Slides, progress,
+      [&](std::uint32_t position, const PictureJpeg& jpeg) {
+        pdf.WriteImageObject(position, jpeg.width, jpeg.height, jpeg.bytes, jpeg.grey);
         sizes.push_back({jpeg.width, jpeg.height});
         if (!jpeg.refused.empty())
           placeholders.push_back(
               {position, document.Slides.begin()[position - 1].FileName, jpeg.refused});
         return file.reason().empty();  // a full disk need not wait for the last picture
-      });
+      },
+      options.pictures);
   if (!file.reason().empty())
     return failed(file.reason());
   if (!made)

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "document/slide_document.h"
+#include "export/picture_jpeg.h"
 #include "platform/messages.h"
 #include "platform/progress.h"
 #include "platform/shell.h"
@@ -15,6 +16,7 @@ struct ExportOptions {
   // Pages with fades and timings after the slideshow's own file, for the PDF
   // viewers of today; off, the file is the slideshow's alone.
   bool picturePages = true;
+  PictureOptions pictures{};
 };
 
 // A picture of the show that a black placeholder stands in for.

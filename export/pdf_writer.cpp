@@ -230,10 +230,11 @@ void PdfWriter::WriteLengths(std::int64_t textPageContent, std::int64_t startScr
 }
 
 void PdfWriter::WriteImageObject(std::uint32_t position, int width, int height,
-                                 std::string_view jpeg) {
+                                 std::string_view jpeg, bool grey) {
   BeginObject(ImageObject(position));
   WriteLineCR("<< /Type /XObject /Subtype /Image /Width " + Decimal(width) + " /Height " +
-              Decimal(height) + " /BitsPerComponent 8 /ColorSpace /DeviceRGB /Length " +
+              Decimal(height) + " /BitsPerComponent 8 /ColorSpace " +
+              (grey ? "/DeviceGray" : "/DeviceRGB") + " /Length " +
               Decimal(std::int64_t(jpeg.size())) + " /Filter /DCTDecode >>");
   WriteLineLF("stream");
   out_.write(jpeg);  // the JPEG's own end marker ends the data

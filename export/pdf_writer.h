@@ -67,8 +67,10 @@ class PdfWriter {
   void WriteHeader();
   // Objects kCatalog to kLastFixedObject. False when the SVG text could not be compressed.
   bool WriteFixedObjects(bool fullScreen, std::uint32_t pictureCount, std::string_view svgText);
-  // ImageObject(position): the picture's JPEG file, unchanged.
-  void WriteImageObject(std::uint32_t position, int width, int height, std::string_view jpeg);
+  // ImageObject(position): the picture's JPEG file, unchanged; grey for one
+  // that has one component.
+  void WriteImageObject(std::uint32_t position, int width, int height, std::string_view jpeg,
+                        bool grey = false);
   void WriteTrailer();
 
   // Offsets of the file's objects written so far, entry k - 1 for object k.

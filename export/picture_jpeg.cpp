@@ -1,8 +1,10 @@
 #include "export/picture_jpeg.h"
 
 #include "export/convert_to_24bit.h"
+#include "export/make_in_order.h"
 #include "imagora/imagora.h"
 #include "imagora/pixel_access.h"
+#include "platform/processors.h"
 
 namespace lumaret {
 
@@ -18,7 +20,15 @@ bool Encode(const imagora::DibHandle& picture, PictureJpeg& jpeg, imagora::Refus
 }
 
 // MakePictureJpeg with the image library already at kExportJpegQuality.
-bool MakeJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& jpeg) {
+bool MakeJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& jpeg,
+              bool keepJpeg) {
+  if (imagora::KeptJpeg kept; keepJpeg && imagora::KeepJpeg(fileName.c_str(), kept, progress)) {
+    jpeg.bytes = std::move(kept.bytes);
+    jpeg.width = kept.width;
+    jpeg.height = kept.height;
+    jpeg.grey = kept.grey;
+    return true;
+  }
   // A JPEG is re-encoded a row at a time into the very same bytes, without
   // holding the decoded picture.
   if (imagora::RecodeJpeg(fileName.c_str(), jpeg.bytes, &jpeg.width, &jpeg.height, progress))
@@ -49,25 +59,26 @@ bool MakeJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& 
 
 }  // namespace
 
-bool MakePictureJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& jpeg) {
+bool MakePictureJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& jpeg,
+                     bool keepJpeg) {
   imagora::SetJPEGQual(kExportJpegQuality);
-  return MakeJpeg(fileName, progress, jpeg);
+  return MakeJpeg(fileName, progress, jpeg, keepJpeg);
 }
 
 bool ForEachPictureJpeg(
     const SlideList& slides, ProgressSink* progress,
-    const std::function<bool(std::uint32_t position, const PictureJpeg& jpeg)>& take) {
+    const std::function<bool(std::uint32_t position, const PictureJpeg& jpeg)>& take,
+    const PictureOptions& options) {
   // The quality is one setting of the whole image library: set once before the
   // first picture, so that pictures made side by side never write it.
   imagora::SetJPEGQual(kExportJpegQuality);
-  std::uint32_t position = 0;
-  for (const SlideEntry& entry : slides) {
-    ++position;
-    PictureJpeg jpeg;
-    if (!MakeJpeg(entry.FileName, progress, jpeg) || !take(position, jpeg))
-      return false;
-  }
-  return true;
+  const auto entries = slides.begin();
+  return MakeInOrder(
+      slides.Count(), options.threads ? options.threads : WorkerThreads(), progress,
+      [&](std::uint32_t position, ProgressSink* sink, PictureJpeg& jpeg) {
+        return MakeJpeg(entries[position - 1].FileName, sink, jpeg, options.keepJpeg);
+      },
+      take);
 }
 
 }  // namespace lumaret

@@ -37,7 +37,7 @@ std::string Base64(std::string_view bytes) {
 }
 
 std::optional<std::string> BuildPreviewPage(const SlideDocument& document, Messages& messages,
-                                            ProgressSink* progress) {
+                                            ProgressSink* progress, const PictureOptions& options) {
   // Picture names have four digits, here as in the PDF.
   if (document.Slides.Count() > kMaxPictures) {
     messages.error("a slideshow can hold at most " + std::to_string(kMaxPictures) + " pictures");
@@ -51,7 +51,8 @@ std::optional<std::string> BuildPreviewPage(const SlideDocument& document, Messa
   std::size_t from = 0;
   std::vector<RefusedPicture> refused;
   const bool inlined = ForEachPictureJpeg(
-      document.Slides, progress, [&](std::uint32_t position, const PictureJpeg& jpeg) {
+      document.Slides, progress,
+      [&](std::uint32_t position, const PictureJpeg& jpeg) {
         if (!jpeg.refused.empty())
           refused.push_back(
               {position, document.Slides.begin()[position - 1].FileName, jpeg.refused});
@@ -65,7 +66,8 @@ std::optional<std::string> BuildPreviewPage(const SlideDocument& document, Messa
           from = at + data.size();
         }
         return true;
-      });
+      },
+      options);
   if (!inlined) {
     messages.error("out of memory");
     return std::nullopt;

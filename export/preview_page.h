@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "document/slide_document.h"
+#include "export/picture_jpeg.h"
 #include "platform/messages.h"
 #include "platform/progress.h"
 
@@ -21,6 +22,7 @@ std::string Base64(std::string_view bytes);
 // Pictures that could not be used are black, as in the PDF, and named in one
 // warning through messages.
 std::optional<std::string> BuildPreviewPage(const SlideDocument& document, Messages& messages,
-                                            ProgressSink* progress = nullptr);
+                                            ProgressSink* progress = nullptr,
+                                            const PictureOptions& options = {});
 
 }  // namespace lumaret

@@ -82,4 +82,18 @@ bool EncodeJpeg(const DibHandle* picture, std::string& jpeg, Refusal* why = null
 bool RecodeJpeg(const char* fileName, std::string& jpeg, int* width, int* height,
                 lumaret::ProgressSink* owner);
 
+// A JPEG file as a PDF can carry it, undecoded.
+struct KeptJpeg {
+  std::string bytes;
+  int width = 0, height = 0;  // upright
+  bool grey = false;          // one component; else YCbCr
+};
+
+// The JPEG file's own bytes, or the file turned losslessly by its Exif
+// orientation, wherever a PDF reader then shows exactly the picture that
+// OpenDib decodes: 8-bit baseline or progressive Huffman coding, grey or
+// YCbCr, whole, and no larger than OpenDib takes. False, with nothing done,
+// for any other file and for a turn that moving whole blocks cannot make.
+bool KeepJpeg(const char* fileName, KeptJpeg& kept, lumaret::ProgressSink* owner);
+
 }  // namespace imagora

@@ -49,16 +49,6 @@ int ConsumeDcScans(j_decompress_ptr cinfo) {
   }
 }
 
-// Whether an end-of-image marker follows `from`. Entropy-coded data stuffs a
-// zero after every 0xFF byte, so none can pass for one. Searched from the
-// end, where the marker of a whole file is.
-bool EndMarkerFollows(Bytes file, std::size_t from) {
-  for (std::size_t i = file.size(); i >= from + 2; --i)
-    if (file[i - 2] == 0xFF && file[i - 1] == 0xD9)
-      return true;
-  return false;
-}
-
 struct Request {
   int boxWidth = 0, boxHeight = 0;  // 0: full size
 };

@@ -5,6 +5,8 @@
 #include <csetjmp>
 #include <cstdio>
 
+#include "imagora/detail/byte_reader.h"
+
 // clang-format off
 #include <jpeglib.h>
 #include <jerror.h>
@@ -27,6 +29,17 @@ struct JpegErrors {
 inline void OnJpegMessage(j_common_ptr cinfo, int level) {
   if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF)
     OnJpegError(cinfo);
+}
+
+// Whether an end-of-image marker follows `from`, where the first scan
+// starts: a file without one was cut short. Entropy-coded data stuffs a zero
+// after every 0xFF byte, so none can pass for one. Searched from the end,
+// where the marker of a whole file is.
+inline bool EndMarkerFollows(Bytes file, std::size_t from) {
+  for (std::size_t i = file.size(); i >= from + 2; --i)
+    if (file[i - 2] == 0xFF && file[i - 1] == 0xD9)
+      return true;
+  return false;
 }
 
 // Installs the handlers; the caller then does setjmp(errors.jump).
