@@ -7,12 +7,28 @@ cd "$(dirname "$0")"
 scripts/install-deps.sh
 
 build=build-tests
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLUMARET_SANITIZE=ON
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLUMARET_SANITIZE=ON -DLUMARET_WERROR=ON
 cmake --build "$build" --parallel "$(nproc)"
 
 # The optimised build too, as ./run.sh makes it: some warnings only show there.
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMARET_TESTS=OFF >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMARET_TESTS=OFF -DLUMARET_WERROR=ON \
+  >/dev/null
 cmake --build build --parallel "$(nproc)"
+# What it installs, and the Debian package made from it.
+tests/packaging/packaging_test.sh build
+
+# The README's "Building by hand", word for word, in a copy of the working
+# tree so that its build folder is not ours. CXXFLAGS makes the warnings
+# errors there too: the tests at -O3 are built nowhere else.
+readme_build=$(awk '/^## /{f = /^## Building by hand/; next}
+                    f && /^```/{if (b) exit; b = 1; next} f && b' README.md)
+[[ -n $readme_build ]] || { echo "README.md: no commands under \"Building by hand\"" >&2; exit 1; }
+copy=$(mktemp -d)
+trap 'rm -rf "$copy"' EXIT
+git ls-files -z --cached --others --exclude-standard |
+  tar --null --files-from=- --ignore-failed-read -cf - | tar -xf - -C "$copy"
+(cd "$copy" && CXXFLAGS=-Werror bash -euo pipefail -c "$readme_build")
+rm -rf "$copy"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0

@@ -4,8 +4,8 @@
 set -euo pipefail
 
 packages=(
-  # build
-  cmake ninja-build g++ pkg-config
+  # build; rsvg-convert makes the icons, dpkg-dev lets cpack find the package's dependencies
+  cmake ninja-build g++ pkg-config librsvg2-bin dpkg-dev git
   # libraries
   qt6-base-dev libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libgif-dev
   zlib1g-dev libgtest-dev
@@ -16,6 +16,8 @@ packages=(
   # the window driven from outside, as a screen reader does (tests/gui/)
   openbox dbus-x11 at-spi2-core python3-pyatspi xdotool x11-utils
   gir1.2-gtk-3.0  # the file manager's stand-in that drags files onto the grid
+  # what a desktop makes of the installed files (tests/packaging/)
+  desktop-file-utils appstream shared-mime-info libglib2.0-bin file groff-base
   "$@"
 )
 
