@@ -1,23 +1,33 @@
 #!/usr/bin/env bash
-# The export against ImageMagick and against the floor (decode + encode only),
-# in one run, on 24 photos of 4 to 15 MP from Debian's wallpapers and a mixed
-# set of PNG, TIFF, BMP, GIF, TGA and PCX pictures. The export runs twice: with
-# the picture pages for today's viewers (each picture captioned with its file
-# name) and with --svg-only, the slideshow's own file alone.
+# The export against ImageMagick, img2pdf and the floor (decode + encode only,
+# one thread), in one run, on 24 photos of 4 to 15 MP from Debian's wallpapers
+# and a mixed set of PNG, TIFF, BMP, GIF, TGA and PCX pictures. The export runs
+# with one thread (LUMARET_THREADS=1), with every core, with --keep-jpeg and
+# with --svg-only (the slideshow's own file alone, without the picture pages).
 #
 #   ./bench/export.sh
 #
-# Prints wall time and peak memory (maximum resident set) of each.
+# Prints wall time, peak memory (maximum resident set) and the ratio to the
+# floor of each; checks that the export's bytes do not depend on the thread
+# count and that the parallel export stays within its memory bound; ends with
+# the two targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh plasma-workspace-wallpapers time >&2
+scripts/install-deps.sh plasma-workspace-wallpapers time hyperfine jq img2pdf >&2
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMARET_TESTS=OFF >/dev/null
 cmake --build build-bench --target lumaret-cli export_floor >/dev/null
+
+# The default run must use every core, whatever the caller's shell says.
+unset LUMARET_THREADS
+threads=$(nproc)
+cli=build-bench/bin/lumaret-cli
+status=0
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# 24 photos: the largest JPEG of each wallpaper between 4 and 15 megapixels.
+# 24 photos: the 24 largest JPEG files of 4 to 15 megapixels, largest first.
+# Some wallpapers link all their sizes to one file, so some photos repeat.
 mapfile -t photos < <(
   for f in /usr/share/wallpapers/*/contents/images*/*.jpg; do
     size=$(identify -format '%w %h' "$f" 2>/dev/null) || continue
@@ -38,15 +48,42 @@ pnmquant 256 "$work/m.ppm" 2>/dev/null | pamtogif >"$work/m.gif" 2>/dev/null && 
 ppmtotga -rgb "$work/m.ppm" >"$work/m.tga" 2>/dev/null && mixed+=("$work/m.tga")
 ppmtopcx -24bit "$work/m.ppm" >"$work/m.pcx" 2>/dev/null && mixed+=("$work/m.pcx")
 
-measure() {  # label, command...
-  local label=$1
-  shift
+# Other work on the machine skews the times; the load says how much.
+echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "threads: $threads (nproc); time: mean of 5 hyperfine runs after 1 warm-up for the"
+echo "lumaret exports, the floor and img2pdf, one run otherwise; memory: one GNU time run"
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+# Sets `seconds` and `mib` of the last measured command, empty when it failed.
+seconds='' mib=''
+measure() {  # timed (hyperfine or once), label, other's seconds, other's name, command...
+  local timed=$1 label=$2 other=$3 other_name=$4
+  shift 4
+  seconds='' mib=''
+  # GNU time's run checks the command works, gives its peak memory and,
+  # for the ones hyperfine does not time, its wall time.
   /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/err" || {
-    echo "$label failed: $(tail -3 "$work/err")"
-    return
+    printf '  %-34s failed: %s\n' "$label" "$(tail -3 "$work/err")"
+    return 0
   }
+  local kib
   read -r seconds kib <"$work/time"
-  printf '  %-34s %8.2f s %8.0f MiB\n' "$label" "$seconds" "$((kib / 1024))"
+  mib=$((kib / 1024))
+  if [[ $timed == hyperfine ]]; then
+    # No shell between hyperfine and the command: env sets the thread count.
+    hyperfine -N -w 1 -r 5 --style none --export-json "$work/hf.json" \
+      "$(printf '%q ' "$@")" >/dev/null 2>"$work/err" || {
+      printf '  %-34s hyperfine failed: %s\n' "$label" "$(tail -3 "$work/err")"
+      seconds='' mib=''
+      return 0
+    }
+    seconds=$(jq -r '.results[0].mean' "$work/hf.json")
+  fi
+  local ratios=''
+  [[ -n ${floor:-} ]] && ratios="  $(ratio "$seconds" "$floor")x floor"
+  [[ -n $other ]] && ratios+=", $(ratio "$seconds" "$other")x $other_name"
+  printf '  %-34s %8.2f s %8d MiB%s\n' "$label" "$seconds" "$mib" "$ratios"
 }
 
 # Debian's ImageMagick refuses to write PDF; a permissive policy is mounted
@@ -58,24 +95,123 @@ exec unshare -m sh -c 'mount --bind "$work/policy.xml" /etc/ImageMagick-6/policy
 SCRIPT
 chmod +x "$work/magick_pdf"
 
+# Filled by run_set for the summary, per set name.
+declare -A parallel_ratio keep_ratio parallel_peak
+
 run_set() {  # name, files...
   local name=$1
   shift
-  build-bench/bin/lumaret-cli make "$work/$name.lmt" --caption-from-filename "$@"
+  $cli make "$work/$name.lmt" --caption-from-filename "$@"
+  echo
   echo "$name: $# pictures"
-  measure "lumaret-cli export" build-bench/bin/lumaret-cli export "$work/$name.lmt" "$work/$name.pdf"
-  measure "lumaret-cli export --svg-only" \
-    build-bench/bin/lumaret-cli export --svg-only "$work/$name.lmt" "$work/$name-svg.pdf"
-  local update fonts
-  update=$(($(stat -c %s "$work/$name.pdf") - $(stat -c %s "$work/$name-svg.pdf")))
-  fonts=$(grep -ao '/Length [0-9]* /Length1' "$work/$name.pdf" | awk '{s += $2} END {print s + 0}')
-  printf '  %-34s %8d B, %d B per picture besides %d B of font subsets\n' "picture pages" \
-    "$update" "$(((update - fonts) / $#))" "$fonts"
-  measure "floor (decode + encode)" build-bench/bin/export_floor "$@"
+  floor=''
+  measure hyperfine "floor (decode + encode, 1 thread)" '' '' build-bench/bin/export_floor "$@"
+  floor=$seconds
+  [[ -n $floor ]] || { echo "  no floor, no ratios"; status=1; }
+
+  local img2pdf=''
+  if [[ $name == mixed ]]; then
+    # img2pdf keeps non-JPEG pictures lossless and never encodes a JPEG.
+    printf '  %-34s skipped: no JPEG in the set, img2pdf would store the rest lossless\n' img2pdf
+  else
+    measure hyperfine img2pdf '' '' img2pdf "$@" -o "$work/$name-img2pdf.pdf"
+    img2pdf=$seconds
+  fi
+
+  measure hyperfine "lumaret-cli export, 1 thread" '' '' \
+    env LUMARET_THREADS=1 $cli export "$work/$name.lmt" "$work/$name-1.pdf"
+  measure hyperfine "lumaret-cli export, $threads threads" '' '' \
+    $cli export "$work/$name.lmt" "$work/$name.pdf"
+  [[ -n $seconds && -n $floor ]] && parallel_ratio[$name]=$(ratio "$seconds" "$floor")
+  parallel_peak[$name]=$mib
+
+  measure hyperfine "lumaret-cli export --keep-jpeg" "$img2pdf" img2pdf \
+    $cli export --keep-jpeg "$work/$name.lmt" "$work/$name-keep.pdf"
+  [[ -n $seconds && -n $img2pdf ]] && keep_ratio[$name]=$(ratio "$seconds" "$img2pdf")
+
+  measure once "lumaret-cli export --svg-only" '' '' \
+    $cli export --svg-only "$work/$name.lmt" "$work/$name-svg.pdf"
+  if [[ -f $work/$name.pdf && -f $work/$name-svg.pdf ]]; then
+    local update fonts
+    update=$(($(stat -c %s "$work/$name.pdf") - $(stat -c %s "$work/$name-svg.pdf")))
+    fonts=$(grep -ao '/Length [0-9]* /Length1' "$work/$name.pdf" | awk '{s += $2} END {print s + 0}')
+    printf '  %-34s %8d B, %d B per picture besides %d B of font subsets\n' "picture pages" \
+      "$update" "$(((update - fonts) / $#))" "$fonts"
+  fi
   if [[ $(id -u) -eq 0 ]]; then
-    measure "ImageMagick convert" "$work/magick_pdf" "$@" -quality 90 -compress jpeg "$work/$name-im.pdf"
+    measure once "ImageMagick convert" '' '' \
+      "$work/magick_pdf" "$@" -quality 90 -compress jpeg "$work/$name-im.pdf"
+  fi
+
+  # The thread count must not change a byte of the file.
+  if [[ ! -f $work/$name.pdf || ! -f $work/$name-1.pdf ]]; then
+    echo "  !!! $threads threads vs 1 thread: a PDF is missing, not compared" >&2
+    status=1
+  elif cmp -s "$work/$name.pdf" "$work/$name-1.pdf"; then
+    printf '  %-34s identical\n' "$threads threads vs 1 thread, PDF"
+  else
+    echo "  !!! $threads threads vs 1 thread: PDFs DIFFER: $(cmp "$work/$name.pdf" "$work/$name-1.pdf" 2>&1 || true)" >&2
+    status=1
   fi
 }
 
 run_set photos "${photos[@]}"
+
+# The parallel export's memory bound: each thread holds at most one picture's
+# working set, measured as the one-thread export of the largest photo alone
+# less the export of one tiny picture (the process without pictures).
+largest=$(for f in "${photos[@]}"; do
+  read -r w h < <(identify -format '%w %h' "$f" 2>/dev/null)
+  echo "$((w * h)) $f"
+done | sort -rn | head -1 | cut -d' ' -f2)
+convert -size 8x8 xc:gray "$work/tiny.jpg"
+$cli make "$work/largest.lmt" --caption-from-filename "$largest"
+$cli make "$work/tiny.lmt" --caption-from-filename "$work/tiny.jpg"
+echo
+echo "memory of the parallel export (photos):"
+peak_kib() {  # command... ; prints the peak in KiB, nothing when it failed
+  /usr/bin/time -f "%M" -o "$work/time" "$@" >/dev/null 2>"$work/err" && cat "$work/time" ||
+    echo "  failed: $(tail -3 "$work/err")" >&2
+}
+largest_kib=$(peak_kib env LUMARET_THREADS=1 $cli export "$work/largest.lmt" "$work/largest.pdf")
+base_kib=$(peak_kib env LUMARET_THREADS=1 $cli export "$work/tiny.lmt" "$work/tiny.pdf")
+if [[ -n $largest_kib && -n $base_kib && -n ${parallel_peak[photos]:-} ]]; then
+  working_mib=$(((largest_kib - base_kib) / 1024))
+  bound_mib=$((threads * working_mib + 64))
+  printf '  %-34s %s (%s)\n' "largest photo" "$(identify -format '%w x %h' "$largest" 2>/dev/null)" "$largest"
+  printf '  %-34s %8d MiB (%d - %d MiB of one tiny picture)\n' "its working set, 1 thread" \
+    "$working_mib" "$((largest_kib / 1024))" "$((base_kib / 1024))"
+  verdict=within
+  ((parallel_peak[photos] <= bound_mib)) || { verdict=OVER; status=1; }
+  printf '  %-34s %8d MiB, bound %d x %d + 64 = %d MiB: %s\n' "peak, $threads threads" \
+    "${parallel_peak[photos]}" "$threads" "$working_mib" "$bound_mib" "$verdict"
+else
+  echo "  !!! not measured" >&2
+  status=1
+fi
+
 run_set mixed "${mixed[@]}"
+
+target() {  # ratio, limit: met or missed
+  awk -v r="$1" -v t="$2" 'BEGIN { print (r <= t ? "met" : "MISSED") }'
+}
+echo
+echo "summary (photos, 24 JPEG):"
+if [[ -n ${parallel_ratio[photos]:-} ]]; then
+  echo "  re-encoding with $threads threads: ${parallel_ratio[photos]}x the single-core floor" \
+    "(target ≤ 0.60): $(target "${parallel_ratio[photos]}" 0.60)"
+else
+  echo "  re-encoding with $threads threads: not measured"
+  status=1
+fi
+if [[ -n ${keep_ratio[photos]:-} ]]; then
+  echo "  --keep-jpeg: ${keep_ratio[photos]}x img2pdf (target ≤ 1.50):" \
+    "$(target "${keep_ratio[photos]}" 1.50)"
+else
+  echo "  --keep-jpeg: not measured"
+  status=1
+fi
+if ((status != 0)); then
+  echo "FAILED: see the lines marked !!! or failed above" >&2
+fi
+exit "$status"
