@@ -159,6 +159,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ButtonCase{"PicturePagesCheck", "Picture pages for today's PDF viewers",
                                  "A page per picture with fades and timings, which current PDF "
                                  "viewers play in presentation mode"},
+                      ButtonCase{"KeepJpegCheck",
+                                 "Keep JPEG pictures unchanged (faster, no quality loss)",
+                                 "JPEG photos go into the PDF as they are, turned losslessly "
+                                 "where the camera says; other pictures are encoded as always"},
                       ButtonCase{"Blende1Check", "Bleeding", ""},
                       ButtonCase{"Blende2Check", "Cross fadeing", ""},
                       ButtonCase{"wwwBtn", "lumaret.example.org", ""},
@@ -350,7 +354,7 @@ TEST_F(MainFormTest, SavePdfNamesThePicturesThatBecameBlack) {
                 dir / "gone.jpg" + ": missing"});
 }
 
-TEST_F(MainFormTest, ThePicturePagesChoiceIsTheUsersAndReachesThePdf) {
+TEST_F(MainFormTest, ThePdfChoicesAreTheUsersAndReachThePdf) {
   Button("ShowPDFCheck")->setChecked(false);
   EXPECT_TRUE(Button("PicturePagesCheck")->isChecked());
   const auto pages = [this](const char* name) {
@@ -366,8 +370,17 @@ TEST_F(MainFormTest, ThePicturePagesChoiceIsTheUsersAndReachesThePdf) {
   Button("PicturePagesCheck")->setChecked(false);
   EXPECT_EQ(settings.values["Export/PicturePages"], "0");
   EXPECT_EQ(pages("without.pdf"), 1);
+
+  // Off until the user asks; then the photo goes in as the camera wrote it.
+  EXPECT_FALSE(Button("KeepJpegCheck")->isChecked());
+  Button("KeepJpegCheck")->setChecked(true);
+  EXPECT_EQ(settings.values["Export/KeepJpeg"], "1");
+  pages("kept.pdf");
+  EXPECT_NE(ReadBytes(dir / "kept.pdf").find(ReadBytes(Picture("dawn.jpg"))), std::string::npos);
+
   CreateForm();
   EXPECT_FALSE(Button("PicturePagesCheck")->isChecked());
+  EXPECT_TRUE(Button("KeepJpegCheck")->isChecked());
 }
 
 TEST_F(MainFormTest, QuitCancelledKeepsTheWindowAndItsDocument) {

@@ -37,8 +37,8 @@ std::string Quote(const std::string& s) {
 
 class CliTest : public ::testing::Test {
  protected:
-  CliRun Cli(const std::vector<std::string>& args) {
-    std::string command = Quote(LUMARET_CLI);
+  CliRun Cli(const std::vector<std::string>& args, const std::string& environment = "") {
+    std::string command = environment + " " + Quote(LUMARET_CLI);
     for (const std::string& a : args)
       command += " " + Quote(a);
     command += " 2>" + Quote(scratch / "stderr");
@@ -296,6 +296,19 @@ TEST_F(CliTest, ExportSvgAndPreviewShowTheSameSlideshow) {
   ASSERT_EQ(svgOnly.status, 0) << svgOnly.err;
   EXPECT_EQ(imagora::testing::Shell("test \"$(qpdf --show-npages '" + dir / "own.pdf" + "')\" = 1"),
             0);
+
+  // JPEG pictures kept as they are; a thread count that cannot be is named and passed over.
+  const CliRun kept =
+      Cli({"export", "--keep-jpeg", project, dir / "kept.pdf"}, "LUMARET_THREADS=lots");
+  ASSERT_EQ(kept.status, 0) << kept.err;
+  EXPECT_NE(testing::ReadBytes(dir / "kept.pdf").find(testing::ReadBytes(dir / "b.jpg")),
+            std::string::npos);
+  EXPECT_EQ(kept.err.rfind("lumaret-cli: " + dir / "kept.pdf" +
+                               ": warning: LUMARET_THREADS=lots is not a number from 1 to 256; "
+                               "using ",
+                           0),
+            0u)
+      << kept.err;
 
   // Object 16 inflates to exactly what svg writes.
   ASSERT_EQ(Cli({"svg", project, dir / "show.svg"}).status, 0);

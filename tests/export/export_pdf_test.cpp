@@ -12,8 +12,8 @@
 #include "export/picture_jpeg.h"
 #include "export/svg_text.h"
 #include "platform/recording_messages.h"
-#include "tests/support/picture_oracle.h"
 #include "tests/support/file_size_limit.h"
+#include "tests/support/picture_oracle.h"
 #include "tests/support/temp_dir.h"
 
 namespace lumaret {
@@ -190,19 +190,23 @@ TEST_F(ExportTest, FailuresKeepTheEarlierFileAndSayWhy) {
   testing::WriteBytes(path, "the earlier file");
   oracle::WritePattern(dir / "big.ppm", 400, 300);
   ASSERT_EQ(oracle::Shell("cjpeg '" + dir / "big.ppm" + "' > '" + dir / "big.jpg" + "'"), 0);
-  doc.AddPictures({dir / "big.jpg"}, false);
-  {
-    testing::FileSizeLimit diskFull(3000);
-    EXPECT_FALSE(ExportPdf(doc, path, messages, nullptr, &shell));
+  doc.AddPictures({dir / "big.jpg", dir / "big.jpg", dir / "big.jpg", dir / "big.jpg"}, false);
+  // The disk fills while other threads are still making pictures.
+  for (unsigned threads : {1u, 3u}) {
+    {
+      testing::FileSizeLimit diskFull(3000);
+      EXPECT_FALSE(
+          ExportPdf(doc, path, messages, nullptr, &shell, {.pictures = {.threads = threads}}));
+    }
+    ASSERT_EQ(messages.errors().size(), 1u);
+    EXPECT_EQ(messages.errors()[0].rfind("Can not write the file " + path + " (", 0), 0u)
+        << messages.errors()[0];
+    EXPECT_EQ(ReadBytes(path), "the earlier file");
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"big.jpg", "big.ppm", "show.pdf"}));
+    EXPECT_TRUE(shell.opened.empty());
+    messages.shown.clear();
   }
-  ASSERT_EQ(messages.errors().size(), 1u);
-  EXPECT_EQ(messages.errors()[0].rfind("Can not write the file " + path + " (", 0), 0u)
-      << messages.errors()[0];
-  EXPECT_EQ(ReadBytes(path), "the earlier file");
-  EXPECT_EQ(dir.Files(), (std::vector<std::string>{"big.jpg", "big.ppm", "show.pdf"}));
-  EXPECT_TRUE(shell.opened.empty());
 
-  messages.shown.clear();
   const std::string nowhere = dir / "missing/show.pdf";
   EXPECT_FALSE(ExportPdf(doc, nowhere, messages, nullptr, &shell));
   EXPECT_EQ(messages.errors(),

@@ -108,20 +108,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "convert a.tif -auto-orient ppm:ref.pnm", 24, 0, "a.tif"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A JPEG with an Exif block that carries only the orientation.
-std::string WithOrientation(const std::string& jpeg, int orientation) {
-  std::string tiff = std::string("MM\0\x2A\0\0\0\x08", 8);
-  tiff += std::string("\0\x01", 2);                    // one entry
-  tiff += std::string("\x01\x12\0\x03\0\0\0\x01", 8);  // Orientation, SHORT, 1
-  tiff += std::string("\0", 1) + char(orientation) + std::string("\0\0", 2);
-  tiff += std::string(4, '\0');  // no next IFD
-  const std::string payload = std::string("Exif\0\0", 6) + tiff;
-  const std::size_t length = payload.size() + 2;
-  const std::string app1 =
-      std::string("\xFF\xE1", 2) + char(length >> 8) + char(length & 0xFF) + payload;
-  return jpeg.substr(0, 2) + app1 + jpeg.substr(2);
-}
-
 class JpegOrientation : public ::testing::TestWithParam<int> {};
 
 TEST_P(JpegOrientation, ShowsThePictureUpright) {
@@ -130,7 +116,8 @@ TEST_P(JpegOrientation, ShowsThePictureUpright) {
   ASSERT_EQ(Shell("cjpeg -quality 95 '" + dir / "pattern.ppm" + "' > '" + dir / "plain.jpg" + "'"),
             0);
   lumaret::testing::WriteBytes(
-      dir / "a.jpg", WithOrientation(lumaret::testing::ReadBytes(dir / "plain.jpg"), GetParam()));
+      dir / "a.jpg",
+      testing::WithExifOrientation(lumaret::testing::ReadBytes(dir / "plain.jpg"), GetParam()));
   ASSERT_EQ(Shell("convert '" + dir / "a.jpg" + "' -auto-orient ppm:'" + dir / "ref.pnm" + "'"), 0);
   const testing::RgbImage got = Decode(dir / "a.jpg");
   EXPECT_EQ(got.width, GetParam() >= 5 ? 23 : 37);
@@ -201,7 +188,8 @@ TEST(OpenDibReduced, ReportsTheUprightFullSizeOfARotatedJpeg) {
                     dir / "plain.jpg" + "'"),
               0);
     lumaret::testing::WriteBytes(
-        dir / "a.jpg", WithOrientation(lumaret::testing::ReadBytes(dir / "plain.jpg"), 6));
+        dir / "a.jpg",
+        testing::WithExifOrientation(lumaret::testing::ReadBytes(dir / "plain.jpg"), 6));
     int fullWidth, fullHeight;
     const Dib dib = OpenReduced((dir / "a.jpg").c_str(), 80, 80, nullptr, &fullWidth, &fullHeight);
     ASSERT_TRUE(dib) << options;

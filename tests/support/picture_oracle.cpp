@@ -198,4 +198,17 @@ void ExpectDecodesLikeReference(const ToolCase& c) {
   EXPECT_TRUE(SamePicture(got, ReadPnm(dir / "ref.pnm"), c.tolerance));
 }
 
+std::string WithExifOrientation(const std::string& jpeg, int orientation) {
+  std::string tiff = std::string("MM\0\x2A\0\0\0\x08", 8);
+  tiff += std::string("\0\x01", 2);                    // one entry
+  tiff += std::string("\x01\x12\0\x03\0\0\0\x01", 8);  // Orientation, SHORT, 1
+  tiff += std::string("\0", 1) + char(orientation) + std::string("\0\0", 2);
+  tiff += std::string(4, '\0');  // no next IFD
+  const std::string payload = std::string("Exif\0\0", 6) + tiff;
+  const std::size_t length = payload.size() + 2;
+  const std::string app1 =
+      std::string("\xFF\xE1", 2) + char(length >> 8) + char(length & 0xFF) + payload;
+  return jpeg.substr(0, 2) + app1 + jpeg.substr(2);
+}
+
 }  // namespace imagora::testing

@@ -44,6 +44,9 @@ RgbImage Decode(const std::string& path, int* bitsPerPixel = nullptr);
 // symmetric in no axis, so flips, mirrors and swapped channels all show.
 void WritePattern(const std::string& ppmPath, int width, int height);
 
+// The JPEG with an Exif block that carries only the orientation (1 to 8).
+std::string WithExifOrientation(const std::string& jpeg, int orientation);
+
 // Every pixel equal within tolerance per channel; the first differences are
 // named on failure.
 ::testing::AssertionResult SamePicture(const RgbImage& got, const RgbImage& want,
