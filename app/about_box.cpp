@@ -42,8 +42,8 @@ TAboutBox::TAboutBox(Shell& shell, QWidget* parent) : QDialog(parent), shell_(sh
   icon->setPixmap(artwork::AboutPicture());
   icon->setScaledContents(true);
 
-  QLabel* product =
-      AddLabel(panel, "ProductName", QStringLiteral("Lumaret 1.0"), QRect(12, 8, 620, 38));
+  QLabel* product = AddLabel(panel, "ProductName", QStringLiteral("Lumaret " LUMARET_VERSION),
+                             QRect(12, 8, 620, 38));
   QFont big = product->font();
   big.setPixelSize(26);
   big.setBold(true);

@@ -1,4 +1,5 @@
-// lumaret: the desktop program. Started with a project file, it opens it.
+// lumaret: the desktop program. Started with a project file, it opens it;
+// started with pictures, it makes a new show of them.
 //
 // Hidden options for documentation: --screenshot FILE [--page N] shows the
 // window, saves a picture of it with page N (0 = Pictures) in front, and ends;
@@ -7,6 +8,9 @@
 #include <QApplication>
 #include <QPrinter>
 #include <QTabWidget>
+#include <cstdio>
+#include <cstring>
+#include <optional>
 
 #include "app/about_box.h"
 #include "app/accessibility.h"
@@ -24,6 +28,51 @@
 
 namespace {
 
+constexpr const char* kHelp =
+    "Usage: lumaret [OPTION]... [PROJECT.lmt | PICTURE...]\n"
+    "\n"
+    "Turns pictures and their captions into a self-running slideshow packed into\n"
+    "one PDF file.\n"
+    "\n"
+    "  PROJECT.lmt    open the project\n"
+    "  PICTURE...     start a new show with these pictures\n"
+    "\n"
+    "  --help         this text\n"
+    "  --version      the program's version\n"
+    "\n"
+    "The toolkit's own options (-platform NAME, -style NAME, ...) are taken too.\n"
+    "The same work without a window: lumaret-cli --help.\n";
+
+// --help and --version answered before the toolkit starts, so that they
+// work without a display; the exit status when one was given.
+std::optional<int> AnswerHelpOrVersion(int argc, char** argv) {
+  for (int k = 1; k < argc && std::strcmp(argv[k], "--") != 0; ++k) {
+    if (!std::strcmp(argv[k], "--help") || !std::strcmp(argv[k], "-h")) {
+      std::fputs(kHelp, stdout);
+      return 0;
+    }
+    if (!std::strcmp(argv[k], "--version")) {
+      std::printf("lumaret %s\n", LUMARET_VERSION);
+      return 0;
+    }
+  }
+  return std::nullopt;
+}
+
+// The first option left once the toolkit took its own; files after "--" may
+// start with a dash. The "--" itself is removed.
+QString TakeUnknownOption(QStringList& arguments) {
+  for (qsizetype k = 0; k < arguments.size(); ++k) {
+    if (arguments[k] == QLatin1String("--")) {
+      arguments.removeAt(k);
+      return {};
+    }
+    if (arguments[k].startsWith(QLatin1Char('-')) && arguments[k].size() > 1)
+      return arguments[k];
+  }
+  return {};
+}
+
 // Takes "--name VALUE" out of the arguments; empty when it is not there.
 QString TakeOption(QStringList& arguments, const QString& name) {
   const qsizetype at = arguments.indexOf(name);
@@ -37,6 +86,8 @@ QString TakeOption(QStringList& arguments, const QString& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (const std::optional<int> answered = AnswerHelpOrVersion(argc, argv))
+    return *answered;
   QApplication app(argc, argv);
   lumaret::InstallAccessibility();
   // A session that ends while a file is being saved must not leave the
@@ -45,12 +96,19 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Lumaret"));
   QApplication::setOrganizationName(QStringLiteral("Lumaret"));
   QApplication::setApplicationDisplayName(QStringLiteral("Lumaret"));
-  QApplication::setApplicationVersion(QStringLiteral("1.0"));
+  QApplication::setApplicationVersion(QStringLiteral(LUMARET_VERSION));
+  // The launcher entry's name, by which a desktop matches the window to it.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.lumaret.Lumaret"));
 
   QStringList arguments = QApplication::arguments().mid(1);
   const QString screenshot = TakeOption(arguments, QStringLiteral("--screenshot"));
   const QString page = TakeOption(arguments, QStringLiteral("--page"));
   const QString view = TakeOption(arguments, QStringLiteral("--view"));
+  if (const QString unknown = TakeUnknownOption(arguments); !unknown.isEmpty()) {
+    std::fprintf(stderr, "lumaret: unknown option %s (try lumaret --help)\n",
+                 unknown.toLocal8Bit().constData());
+    return 2;
+  }
 
   lumaret::QtMessages messages;
   lumaret::QtDialogs dialogs;

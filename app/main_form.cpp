@@ -21,6 +21,7 @@
 #include "app/image_btn.h"
 #include "app/page_frame.h"
 #include "app/spin_edit.h"
+#include "app/start_files.h"
 #include "app/status_bar.h"
 #include "app/view_pic_form.h"
 #include "app/web_address.h"
@@ -43,16 +44,13 @@ const char* const kQuitQuestion =
 const char* const kLumaretFilter = "Lumaret files (*.lmt)|*.lmt";
 const char* const kPicturePagesKey = "Export/PicturePages";
 const char* const kKeepJpegKey = "Export/KeepJpeg";
-std::string PathBytes(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
 
 }  // namespace
 
 TMainForm::TMainForm(MainFormServices services, QStringList arguments, QWidget* parent)
     : QWidget(parent), services_(services), arguments_(std::move(arguments)) {
   setObjectName(QStringLiteral("MainForm"));
-  setWindowTitle(QStringLiteral("Lumaret 1.0"));
+  setWindowTitle(QStringLiteral("Lumaret " LUMARET_VERSION));
   setWindowIcon(artwork::Glyph(Motif::Pictures));
   QFont small = font();
   small.setPointSize(8);
@@ -428,10 +426,18 @@ void TMainForm::FormShow() {
   firstShown_ = true;
   if (arguments_.isEmpty())
     return;
-  ControlsToSettings();
-  OpenFileNow(doc_, PathBytes(arguments_.front()), services_.messages);
-  SettingsToControls();
-  SlideListChanged();
+  const StartFiles start = SortStartFiles(arguments_);
+  if (!start.refusal.empty()) {
+    services_.messages.error(start.refusal);
+  } else if (start.project) {
+    ControlsToSettings();
+    OpenFileNow(doc_, *start.project, services_.messages);
+    SettingsToControls();
+    SlideListChanged();
+  } else {
+    // Pictures opened with Lumaret: a new show, as if added with "Add pictures..".
+    AddPictureFiles(start.pictures);
+  }
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -31,14 +31,6 @@ const QStringList& PictureSuffixes() {
   return suffixes;
 }
 
-bool IsPictureName(const QFileInfo& file) {
-  return PictureSuffixes().contains(file.suffix(), Qt::CaseInsensitive);
-}
-
-bool IsProjectName(const QFileInfo& file) {
-  return file.suffix().compare(QLatin1String("lmt"), Qt::CaseInsensitive) == 0;
-}
-
 std::string PathBytes(const QString& path) {
   return QFile::encodeName(path).toStdString();
 }
@@ -47,7 +39,7 @@ void AddFolder(const QString& folder, std::vector<std::string>& pictures) {
   const QDir dir(folder);
   QStringList names = dir.entryList(QDir::Files, QDir::NoSort);
   names.erase(std::remove_if(names.begin(), names.end(),
-                             [&](const QString& name) { return !IsPictureName(QFileInfo(name)); }),
+                             [&](const QString& name) { return !IsPictureName(name); }),
               names.end());
   std::sort(names.begin(), names.end(), NaturalLess);
   for (const QString& name : names)
@@ -55,6 +47,14 @@ void AddFolder(const QString& folder, std::vector<std::string>& pictures) {
 }
 
 }  // namespace
+
+bool IsPictureName(const QString& fileName) {
+  return PictureSuffixes().contains(QFileInfo(fileName).suffix(), Qt::CaseInsensitive);
+}
+
+bool IsProjectName(const QString& fileName) {
+  return QFileInfo(fileName).suffix().compare(QLatin1String("lmt"), Qt::CaseInsensitive) == 0;
+}
 
 bool HasLocalFile(const QMimeData* data) {
   if (data == nullptr || !data->hasUrls())
@@ -73,7 +73,7 @@ DroppedFiles ReadDrop(const QList<QUrl>& urls) {
       AddFolder(file.filePath(), dropped.pictures);
     else if (!file.isFile())
       continue;
-    else if (IsProjectName(file)) {
+    else if (IsProjectName(file.fileName())) {
       if (!dropped.project)
         dropped.project = PathBytes(file.filePath());
     } else {

@@ -25,6 +25,11 @@ bool HasLocalFile(const QMimeData* data);
 // dialog's filter shows, in name order, without its subfolders.
 DroppedFiles ReadDrop(const QList<QUrl>& urls);
 
+// Whether the name is one the add dialog's "All pictures" filter shows, or
+// one of a project file.
+bool IsPictureName(const QString& fileName);
+bool IsProjectName(const QString& fileName);
+
 // Names as people sort them: a run of digits by its value, so 2 comes before
 // 10, and letters without regard to case.
 bool NaturalLess(const QString& a, const QString& b);

@@ -27,6 +27,10 @@ const char* RefusalText(Refusal why);
 void OpenDib(DibHandle* out, const char* fileName, int mode, lumaret::ProgressSink* owner,
              Refusal* why = nullptr);
 
+// Whether the file's content is a picture of a format OpenDib reads (it may
+// still be damaged): the signature decides, as it does for OpenDib.
+bool IsPictureFile(const char* fileName);
+
 // Like OpenDib, but may deliver the picture reduced (JPEG files are decoded at
 // the smallest scale that still covers boxWidth x boxHeight); fullWidth and
 // fullHeight receive the picture's size before the reduction.

@@ -79,7 +79,7 @@ void DecodeFile(DibHandle* out, const char* fileName, lumaret::ProgressSink* own
     ResetTooManyPixels();
     if (!decode(bytes, progress)) {
       std::memset(out, 0, sizeof *out);
-      refusal = !FormatOf(bytes)        ? Refusal::NotAPicture
+      refusal = !FormatOf(bytes)         ? Refusal::NotAPicture
                 : RefusedTooManyPixels() ? Refusal::TooLarge
                                          : Refusal::Damaged;
     }
@@ -87,6 +87,12 @@ void DecodeFile(DibHandle* out, const char* fileName, lumaret::ProgressSink* own
   if (why)
     *why = refusal;
   progress.report(100);
+}
+
+bool IsPictureFile(const char* fileName) {
+  const lumaret::FileBytes file = lumaret::ReadWholeFile(fileName, kMaxFileSize);
+  return file.ok && FormatOf(Bytes(reinterpret_cast<const std::uint8_t*>(file.bytes.data()),
+                                   file.bytes.size()));
 }
 
 void OpenDib(DibHandle* out, const char* fileName, int /*mode*/, lumaret::ProgressSink* owner,

@@ -428,6 +428,50 @@ TEST_F(MainFormTest, ADamagedCommandLineProjectIsReported) {
   EXPECT_EQ(messages.errors(), std::vector<std::string>{kNotValidFile});
 }
 
+// What a file manager passes: one project, or pictures for a new show.
+TEST_F(MainFormTest, CommandLinePicturesMakeANewShowAndAMixIsRefused) {
+  WriteBytes(dir / "renamed", ProjectBytes().header(1).entry("/p.jpg", "").settings({}));
+  WriteBytes(dir / "png-without-suffix", ReadBytes(Picture("harbour.png")));
+  WriteBytes(dir / "notes.txt", "not a picture");
+  const std::string dawn = Picture("dawn.jpg"), night = Picture("night.png");
+  const std::string nothing = " Nothing was opened.";
+  const struct {
+    std::vector<std::string> files;
+    std::int32_t pictures;
+    std::string error;
+  } starts[] = {
+      {{dawn, night, dir / "png-without-suffix"}, 3, ""},
+      {{dir / "renamed"}, 1, ""},
+      {{dawn, dir / "renamed"},
+       0,
+       "Lumaret opens a project, or pictures for a new show, not both at once." + nothing},
+      {{dawn, dir / "notes.txt"},
+       0,
+       dir / "notes.txt" + " is neither a Lumaret project nor a picture." + nothing},
+      {{dir / "gone.jpg", dawn}, 0, dir / "gone.jpg" + " does not exist." + nothing},
+  };
+  for (const auto& start : starts) {
+    SCOPED_TRACE(start.files.front());
+    messages.shown.clear();
+    QStringList arguments;
+    for (const std::string& file : start.files)
+      arguments << QString::fromStdString(file);
+    Create(arguments);
+    Button("FilenamesCheck")->setChecked(true);
+    form->show();
+    EXPECT_EQ(form->Document().Slides.Count(), start.pictures);
+    EXPECT_EQ(messages.errors(), start.error.empty() ? std::vector<std::string>{}
+                                                     : std::vector<std::string>{start.error});
+    if (start.pictures == 3) {
+      // As after "Add pictures..": captions as the check box says, the first current.
+      EXPECT_EQ(form->Document().Slides[2].Caption, "png-without-suffix");
+      form->grab();  // the grid sets the status as it paints
+      EXPECT_EQ(Control<TStatusBar>("StatusBar1")->panelText(0),
+                QStringLiteral("Thumbnail: 1 of 3"));
+    }
+  }
+}
+
 TEST_F(MainFormTest, TheAboutWindowShowsThisYear) {
   QString year;
   modal.inspect = [&](QDialog& about) {

@@ -54,6 +54,17 @@ for project in show.lmt show-renamed; do
   [[ $type == "$project_type" ]] || fail "$project is taken for ${type:-nothing}"
 done
 
+# The window program answers as GNU programs do, without needing a display.
+lumaret=$prefix/bin/lumaret
+[[ $(env -u DISPLAY -u WAYLAND_DISPLAY "$lumaret" --version) == "lumaret $("$prefix/bin/lumaret-cli" --version | cut -d' ' -f2)" ]] ||
+  fail "lumaret --version"
+env -u DISPLAY -u WAYLAND_DISPLAY "$lumaret" --help | grep -q '^Usage: lumaret ' || fail "lumaret --help"
+status=0
+QT_QPA_PLATFORM=offscreen "$lumaret" --bogus >"$work/out" 2>"$work/err" || status=$?
+[[ $status == 2 && ! -s $work/out ]] || fail "lumaret --bogus exits $status"
+grep -qx 'lumaret: unknown option --bogus (try lumaret --help)' "$work/err" ||
+  fail "lumaret --bogus says: $(cat "$work/err")"
+
 # The package holds exactly what cmake --install installs.
 version=$("$prefix/bin/lumaret-cli" --version | cut -d' ' -f2)
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb" >"$work/cpack.log" 2>&1 ||
