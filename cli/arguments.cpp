@@ -21,23 +21,28 @@ std::optional<std::int64_t> ParseWholeNumber(std::string_view text, std::int64_t
   return value;
 }
 
+bool IsOption(std::string_view arg) {
+  return arg.size() > 1 && arg.front() == '-';
+}
+
 std::optional<FlagsAndOperands> SplitFlags(const std::vector<std::string>& args,
+                                           const std::string& command,
                                            std::initializer_list<std::string_view> known) {
   FlagsAndOperands split;
   bool optionsEnded = false;
   for (const std::string& arg : args) {
-    if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+    if (optionsEnded || !IsOption(arg)) {
       split.operands.push_back(arg);
     } else if (arg == "--") {
       optionsEnded = true;
     } else {
       const std::string name = arg.substr(0, arg.find('='));
       if (std::find(known.begin(), known.end(), name) == known.end()) {
-        Fail("unknown option " + name + " (try lumaret-cli --help)");
+        FailUsage(command, "unknown option " + name);
         return std::nullopt;
       }
       if (name != arg) {
-        Fail(name + " takes no value");
+        FailUsage(command, name + " takes no value");
         return std::nullopt;
       }
       split.flags.insert(name);

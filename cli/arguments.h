@@ -14,16 +14,20 @@ namespace lumaret::cli {
 std::optional<std::int64_t> ParseWholeNumber(std::string_view text, std::int64_t min,
                                              std::int64_t max);
 
+// Whether arg is an option (or "--"): it starts with "-" and is not "-" alone.
+bool IsOption(std::string_view arg);
+
 struct FlagsAndOperands {
   std::set<std::string> flags;
   std::vector<std::string> operands;
 };
 
 // The arguments of a command whose options take no value, read as make reads
-// its own: an option ("--" and a name) may stand anywhere, and "--" makes all
-// that follows operands. nullopt after a usage message for an option not in
-// known or one given a value.
+// its own: an option may stand anywhere, and "--" makes all that follows
+// operands. nullopt after a usage message for an option not in known or one
+// given a value.
 std::optional<FlagsAndOperands> SplitFlags(const std::vector<std::string>& args,
+                                           const std::string& command,
                                            std::initializer_list<std::string_view> known);
 
 // Whether output may be written, after a message when not: an existing

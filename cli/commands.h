@@ -20,4 +20,7 @@ int Preview(const Arguments& args);
 // One line on stderr, "lumaret-cli: " first.
 void Fail(const std::string& text);
 
+// Fail for a command line not understood, pointing to the command's own help.
+void FailUsage(const std::string& command, const std::string& text);
+
 }  // namespace lumaret::cli

@@ -1,9 +1,12 @@
 // export, svg and preview: the show as the PDF, as its slideshow text, and as
 // a web page that plays that same slideshow in any current browser.
+#include <unistd.h>
+
 #include <optional>
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/terminal_progress.h"
 #include "document/project_file.h"
 #include "export/export_pdf.h"
 #include "export/pdf_writer.h"
@@ -21,8 +24,7 @@ namespace {
 // makes sure that writing args[1] destroys neither the project nor a picture.
 bool LoadForOutput(const Arguments& args, const char* command, SlideDocument& document) {
   if (args.size() != 2) {
-    Fail(std::string(command) +
-         " needs a project file and an output file (try lumaret-cli --help)");
+    FailUsage(command, std::string(command) + " needs a project file and an output file");
     return false;
   }
   ConsoleMessages messages("lumaret-cli: " + args[0] + ": ");
@@ -46,6 +48,12 @@ PictureOptions PicturesFrom(const FlagsAndOperands& split, Messages& messages) {
   return options;
 }
 
+// The bar on stderr, drawn only for a person watching a terminal.
+TerminalProgress BarFor(const SlideDocument& document, const FlagsAndOperands& split) {
+  return TerminalProgress(int(document.Slides.Count()), stderr,
+                          !split.flags.contains("--quiet") && ::isatty(STDERR_FILENO));
+}
+
 bool WriteWhole(const std::string& path, std::string_view bytes) {
   SafeFileWriter file;
   if (!file.open(path)) {
@@ -62,19 +70,22 @@ bool WriteWhole(const std::string& path, std::string_view bytes) {
 }  // namespace
 
 int Export(const Arguments& args) {
-  const std::optional<FlagsAndOperands> split = SplitFlags(args, {"--svg-only", "--keep-jpeg"});
+  const std::optional<FlagsAndOperands> split =
+      SplitFlags(args, "export", {"--svg-only", "--keep-jpeg", "--quiet"});
   if (!split)
     return kUsage;
   const Arguments& files = split->operands;
   SlideDocument document;
   if (!LoadForOutput(files, "export", document))
     return files.size() != 2 ? kUsage : kFailure;
-  ConsoleMessages messages("lumaret-cli: " + files[1] + ": ");
+  ConsoleMessages console("lumaret-cli: " + files[1] + ": ");
+  TerminalProgress bar = BarFor(document, *split);
+  MessagesUnderBar messages(console, bar);
   ExportOptions options;
   options.picturePages = !split->flags.contains("--svg-only");
   options.pictures = PicturesFrom(*split, messages);
   std::vector<RefusedPicture> refused;
-  if (!ExportPdf(document, files[1], messages, nullptr, nullptr, options, &refused))
+  if (!ExportPdf(document, files[1], messages, &bar, nullptr, options, &refused))
     return kFailure;
   // The file is written; each picture that did not make it gets a line of its own.
   for (const RefusedPicture& picture : refused)
@@ -83,7 +94,11 @@ int Export(const Arguments& args) {
   return kSuccess;
 }
 
-int Svg(const Arguments& args) {
+int Svg(const Arguments& arguments) {
+  const std::optional<FlagsAndOperands> split = SplitFlags(arguments, "svg", {});
+  if (!split)
+    return kUsage;
+  const Arguments& args = split->operands;
   SlideDocument document;
   if (!LoadForOutput(args, "svg", document))
     return args.size() != 2 ? kUsage : kFailure;
@@ -98,16 +113,20 @@ int Svg(const Arguments& args) {
 }
 
 int Preview(const Arguments& args) {
-  const std::optional<FlagsAndOperands> split = SplitFlags(args, {"--keep-jpeg"});
+  const std::optional<FlagsAndOperands> split =
+      SplitFlags(args, "preview", {"--keep-jpeg", "--quiet"});
   if (!split)
     return kUsage;
   const Arguments& files = split->operands;
   SlideDocument document;
   if (!LoadForOutput(files, "preview", document))
     return files.size() != 2 ? kUsage : kFailure;
-  ConsoleMessages messages("lumaret-cli: " + files[1] + ": ");
+  ConsoleMessages console("lumaret-cli: " + files[1] + ": ");
+  TerminalProgress bar = BarFor(document, *split);
+  MessagesUnderBar messages(console, bar);
   const std::optional<std::string> page =
-      BuildPreviewPage(document, messages, nullptr, PicturesFrom(*split, messages));
+      BuildPreviewPage(document, messages, &bar, PicturesFrom(*split, messages));
+  bar.clear();  // WriteWhole reports on stderr directly
   return page && WriteWhole(files[1], *page) ? kSuccess : kFailure;
 }
 

@@ -1,52 +1,141 @@
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "cli/commands.h"
 #include "platform/cleanup_on_signal.h"
 
 namespace {
 
-constexpr const char* kHelp =
-    "Usage: lumaret-cli COMMAND ...\n"
-    "\n"
-    "Makes, reads and exports Lumaret slideshow projects (.lmt) without a window.\n"
-    "\n"
-    "Commands:\n"
-    "  make OUT.lmt [options] PICTURE...   a new project from pictures, in the order given\n"
-    "  show PROJECT.lmt                    the settings and the pictures with their captions\n"
-    "  export [--svg-only] [--keep-jpeg] PROJECT.lmt OUT.pdf\n"
-    "                                      the slideshow PDF, as \"Save PDF file\" makes it\n"
-    "  svg PROJECT.lmt OUT.svg             the slideshow text exactly as the PDF embeds it\n"
-    "  preview [--keep-jpeg] PROJECT.lmt OUT.html\n"
-    "                                      a page that plays the slideshow in a browser\n"
-    "\n"
-    "Options of make:\n"
-    "  --fade MS                 fade duration in milliseconds, 1 to 1000000 (1000)\n"
-    "  --stop MS                 time each picture stays, 1 to 1000000 (3000)\n"
-    "  --cross-fade              cross fade the pictures instead of fading through\n"
-    "                            the background\n"
-    "  --full-screen             play the show in full screen\n"
-    "  --no-show-pdf             do not open the PDF after an export\n"
-    "  --background #RRGGBB      background colour (#FFFFFF)\n"
-    "  --text-color #RRGGBB      caption colour (#FFFF00)\n"
-    "  --text-border #RRGGBB     caption outline colour (#000000)\n"
-    "  --text-x N, --text-y N    caption position in percent of the show (2, 95)\n"
-    "  --font-size N             caption size (40)\n"
-    "  --caption-from-filename   caption each picture with its file name\n"
-    "\n"
-    "Options of export:\n"
-    "  --svg-only                the slideshow's own file alone, without the picture\n"
-    "                            pages for today's PDF viewers\n"
-    "  --keep-jpeg               keep JPEG pictures unchanged (faster, no quality\n"
-    "                            loss); also for preview\n"
-    "\n"
-    "Environment:\n"
-    "  LUMARET_THREADS           pictures made at once (default: the processors\n"
-    "                            available); the file is the same for any number\n"
-    "\n"
-    "  --help                    this text\n"
-    "  --version                 the program's version\n";
+using lumaret::cli::Arguments;
+
+struct Command {
+  std::string_view name;
+  int (*run)(const Arguments&);
+  std::string_view operands;  // what follows the name in the usage line
+  std::string_view summary;
+};
+
+constexpr Command kCommands[] = {
+    {"make", lumaret::cli::Make, "OUT.lmt [options] PICTURE...",
+     "a new project from pictures, in the order given"},
+    {"show", lumaret::cli::Show, "PROJECT.lmt",
+     "the settings and the pictures with their captions"},
+    {"export", lumaret::cli::Export, "[--svg-only] [--keep-jpeg] [--quiet] PROJECT.lmt OUT.pdf",
+     "the slideshow PDF, as \"Save PDF file\" makes it"},
+    {"svg", lumaret::cli::Svg, "PROJECT.lmt OUT.svg",
+     "the slideshow text exactly as the PDF embeds it"},
+    {"preview", lumaret::cli::Preview, "[--keep-jpeg] [--quiet] PROJECT.lmt OUT.html",
+     "a page that plays the slideshow in a browser"},
+};
+
+// A block of the help under its heading. The full help shows every block and
+// each command's own help the blocks naming it, so the two never disagree.
+struct Section {
+  std::string_view heading;  // in the full help
+  std::vector<std::string_view> commands;
+  std::string_view text;
+  bool environment = false;  // variables, not options
+};
+
+const std::vector<Section>& Sections() {
+  static const std::vector<Section> sections = {
+      {"Options of make:",
+       {"make"},
+       "  --fade MS                 fade duration in milliseconds, 1 to 1000000 (1000)\n"
+       "  --stop MS                 time each picture stays, 1 to 1000000 (3000)\n"
+       "  --cross-fade              cross fade the pictures instead of fading through\n"
+       "                            the background\n"
+       "  --full-screen             play the show in full screen\n"
+       "  --no-show-pdf             do not open the PDF after an export\n"
+       "  --background #RRGGBB      background colour (#FFFFFF)\n"
+       "  --text-color #RRGGBB      caption colour (#FFFF00)\n"
+       "  --text-border #RRGGBB     caption outline colour (#000000)\n"
+       "  --text-x N, --text-y N    caption position in percent of the show (2, 95)\n"
+       "  --font-size N             caption size (40)\n"
+       "  --caption-from-filename   caption each picture with its file name\n"},
+      {"Options of export and preview:",
+       {"export"},
+       "  --svg-only                export only: the slideshow's own file alone,\n"
+       "                            without the picture pages for today's PDF viewers\n"},
+      {"",
+       {"export", "preview"},
+       "  --keep-jpeg               keep JPEG pictures unchanged (faster, no quality\n"
+       "                            loss)\n"
+       "  --quiet                   no progress bar; there is one only when standard\n"
+       "                            error is a terminal\n"},
+      {"Environment:",
+       {"export", "preview"},
+       "  LUMARET_THREADS           pictures made at once (default: the processors\n"
+       "                            available); the file is the same for any number\n",
+       true},
+  };
+  return sections;
+}
+
+// The command's name, its operands and, in the summary's column or under them
+// when they are too long, the summary.
+std::string UsageLine(const Command& command) {
+  constexpr std::size_t kSummaryColumn = 38;
+  std::string line = "  " + std::string(command.name) + " " + std::string(command.operands);
+  line = line.size() + 1 < kSummaryColumn ? line + std::string(kSummaryColumn - line.size(), ' ')
+                                          : line + "\n" + std::string(kSummaryColumn, ' ');
+  return line + std::string(command.summary) + "\n";
+}
+
+std::string FullHelp() {
+  std::string help =
+      "Usage: lumaret-cli COMMAND ...\n"
+      "\n"
+      "Makes, reads and exports Lumaret slideshow projects (.lmt) without a window.\n"
+      "\n"
+      "Commands:\n";
+  for (const Command& command : kCommands)
+    help += UsageLine(command);
+  for (const Section& section : Sections()) {
+    if (!section.heading.empty())
+      help += "\n" + std::string(section.heading) + "\n";
+    help += section.text;
+  }
+  return help +
+         "\n"
+         "  COMMAND --help, -h        the command's own usage and options\n"
+         "  --help, -h                this text\n"
+         "  --version                 the program's version\n";
+}
+
+std::string CommandHelp(const Command& command) {
+  std::string options;
+  std::string environment;
+  for (const Section& section : Sections()) {
+    if (std::find(section.commands.begin(), section.commands.end(), command.name) !=
+        section.commands.end())
+      (section.environment ? environment : options) += section.text;
+  }
+  std::string summary(command.summary);
+  summary.front() = char(std::toupper(static_cast<unsigned char>(summary.front())));
+  std::string help = "Usage: lumaret-cli " + std::string(command.name) + " " +
+                     std::string(command.operands) + "\n\n" + summary + ".\n\nOptions:\n" +
+                     options + "  -h, --help                this text\n";
+  if (!environment.empty())
+    help += "\nEnvironment:\n" + environment;
+  return help;
+}
+
+// --help or -h anywhere before "--", as GNU tools take it: the other
+// arguments are left alone, and nothing is done.
+bool AsksForHelp(const Arguments& args) {
+  for (const std::string& arg : args) {
+    if (arg == "--")
+      return false;
+    if (arg == "--help" || arg == "-h")
+      return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -55,29 +144,27 @@ int main(int argc, char** argv) {
   // Ctrl-C during an export must not leave the half-written file behind.
   lumaret::RemoveTemporariesOnSignal();
   if (argc < 2) {
-    std::fputs(kHelp, stderr);
+    std::fputs(FullHelp().c_str(), stderr);
     return kUsage;
   }
-  const std::string command = argv[1];
+  const std::string name = argv[1];
   const Arguments args(argv + 2, argv + argc);
-  if (command == "--help" || command == "-h" || command == "help") {
-    std::fputs(kHelp, stdout);
+  if (name == "--help" || name == "-h" || name == "help") {
+    std::fputs(FullHelp().c_str(), stdout);
     return kSuccess;
   }
-  if (command == "--version") {
+  if (name == "--version") {
     std::printf("lumaret-cli %s\n", LUMARET_VERSION);
     return kSuccess;
   }
-  if (command == "make")
-    return Make(args);
-  if (command == "show")
-    return Show(args);
-  if (command == "export")
-    return Export(args);
-  if (command == "svg")
-    return Svg(args);
-  if (command == "preview")
-    return Preview(args);
-  Fail("unknown command '" + command + "' (try lumaret-cli --help)");
+  for (const Command& command : kCommands) {
+    if (command.name != name)
+      continue;
+    if (!AsksForHelp(args))
+      return command.run(args);
+    std::fputs(CommandHelp(command).c_str(), stdout);
+    return kSuccess;
+  }
+  Fail("unknown command '" + name + "' (try lumaret-cli --help)");
   return kUsage;
 }

@@ -95,7 +95,7 @@ bool ParseMake(const Arguments& args, MakeRequest& request) {
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (optionsEnded || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+    if (optionsEnded || !IsOption(arg)) {
       operands.push_back(arg);
       continue;
     }
@@ -107,7 +107,7 @@ bool ParseMake(const Arguments& args, MakeRequest& request) {
     const std::string name = arg.substr(0, equals);
     if (const auto flag = FlagOptions().find(name); flag != FlagOptions().end()) {
       if (equals != std::string::npos) {
-        Fail(name + " takes no value");
+        FailUsage("make", name + " takes no value");
         return false;
       }
       flag->second(request);
@@ -115,7 +115,7 @@ bool ParseMake(const Arguments& args, MakeRequest& request) {
     }
     const auto option = ValueOptions().find(name);
     if (option == ValueOptions().end()) {
-      Fail("unknown option " + name + " (try lumaret-cli --help)");
+      FailUsage("make", "unknown option " + name);
       return false;
     }
     std::string value;
@@ -133,7 +133,7 @@ bool ParseMake(const Arguments& args, MakeRequest& request) {
     }
   }
   if (operands.empty()) {
-    Fail("make needs the name of the project to write (try lumaret-cli --help)");
+    FailUsage("make", "make needs the name of the project to write");
     return false;
   }
   request.output = operands.front();
@@ -205,6 +205,10 @@ int Make(const Arguments& args) {
 
 void Fail(const std::string& text) {
   std::fprintf(stderr, "lumaret-cli: %s\n", text.c_str());
+}
+
+void FailUsage(const std::string& command, const std::string& text) {
+  Fail(text + " (try lumaret-cli " + command + " --help)");
 }
 
 }  // namespace lumaret::cli

@@ -1,6 +1,8 @@
 #include <cstdio>
+#include <optional>
 #include <string_view>
 
+#include "cli/arguments.h"
 #include "cli/commands.h"
 #include "document/project_file.h"
 #include "platform/console_messages.h"
@@ -54,9 +56,13 @@ void PrintCaption(const std::string& caption) {
 
 }  // namespace
 
-int Show(const Arguments& args) {
+int Show(const Arguments& arguments) {
+  const std::optional<FlagsAndOperands> split = SplitFlags(arguments, "show", {});
+  if (!split)
+    return kUsage;
+  const Arguments& args = split->operands;
   if (args.size() != 1) {
-    Fail("show needs exactly one project file (try lumaret-cli --help)");
+    FailUsage("show", "show needs exactly one project file");
     return kUsage;
   }
   const std::string& path = args.front();

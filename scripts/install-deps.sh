@@ -13,6 +13,7 @@ packages=(
   libfontconfig-dev libfribidi-dev libharfbuzz-dev fonts-dejavu-core fonts-wqy-zenhei
   # test oracles and a display for the GUI's screenshots
   qpdf poppler-utils imagemagick netpbm libjpeg-turbo-progs libxml2-utils xvfb xauth
+  bsdutils  # script: a terminal for lumaret-cli's progress bar (tests/cli/)
   # the window driven from outside, as a screen reader does (tests/gui/)
   openbox dbus-x11 at-spi2-core python3-pyatspi xdotool x11-utils
   gir1.2-gtk-3.0  # the file manager's stand-in that drags files onto the grid

@@ -15,6 +15,7 @@
 #include <map>
 #include <thread>
 
+#include "cli/terminal_progress.h"
 #include "document/project_file.h"
 #include "tests/support/picture_oracle.h"
 #include "tests/support/temp_dir.h"
@@ -50,6 +51,16 @@ class CliTest : public ::testing::Test {
     const int status = ::pclose(pipe);
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out,
             testing::ReadBytes(scratch / "stderr")};
+  }
+  // Everything a terminal shows of the command: stdout and stderr are a pty.
+  std::string OnTerminal(const std::vector<std::string>& args) {
+    std::string command = Quote(LUMARET_CLI);
+    for (const std::string& a : args)
+      command += " " + Quote(a);
+    EXPECT_EQ(imagora::testing::Shell("script -q -e -c " + Quote(command) +
+                                      " /dev/null </dev/null >" + Quote(scratch / "terminal")),
+              0);
+    return testing::ReadBytes(scratch / "terminal");
   }
   std::string Picture(const std::string& name) {
     testing::WriteBytes(dir / name, "not really a picture");  // make does not decode
@@ -366,6 +377,86 @@ TEST_F(CliTest, HelpAndVersion) {
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "lumaret-cli 1.0\n");
   EXPECT_EQ(Cli({}).status, 2);
+}
+
+TEST_F(CliTest, EachCommandHasItsOwnHelp) {
+  for (const char* command : {"make", "show", "export", "svg", "preview"}) {
+    // Even among operands that would fail, help does nothing else.
+    const CliRun help = Cli({command, dir / "none.lmt", "-h", "--bogus"});
+    EXPECT_EQ(help.status, 0) << command;
+    const std::string usage = "Usage: lumaret-cli ";
+    ASSERT_EQ(help.out.rfind(usage + command + " ", 0), 0u) << help.out;
+    // The same usage line as in the full help.
+    const std::string line = help.out.substr(usage.size(), help.out.find('\n') - usage.size());
+    EXPECT_NE(Cli({"--help"}).out.find("\n  " + line), std::string::npos) << line;
+    EXPECT_EQ(help.err, "");
+    const CliRun bogus = Cli({command, "--bogus", "a", "b"});
+    EXPECT_EQ(bogus.status, 2);
+    EXPECT_EQ(bogus.err, "lumaret-cli: unknown option --bogus (try lumaret-cli " +
+                             std::string(command) + " --help)\n");
+  }
+  EXPECT_TRUE(dir.Files().empty());
+}
+
+TEST_F(CliTest, ExportAndPreviewDrawTheirBarOnlyOnATerminal) {
+  imagora::testing::WritePattern(dir / "pattern.ppm", 40, 30);
+  ASSERT_EQ(
+      imagora::testing::Shell("cd '" + dir.path().string() +
+                              "' && pnmtopng pattern.ppm > a.png && cjpeg pattern.ppm > b.jpg"),
+      0);
+  const std::string project = dir / "show.lmt";
+  ASSERT_EQ(Cli({"make", project, dir / "a.png", dir / "b.jpg", Picture("gone.jpg")}).status, 0);
+  std::filesystem::remove(dir / "gone.jpg");  // a warning at the end
+  for (const char* command : {"export", "preview"}) {
+    const std::string out = dir / "out";
+    const std::string shown = OnTerminal({command, project, out});
+    EXPECT_NE(shown.find("]  3/3  100%  0:0"), std::string::npos) << shown;
+    // The warning starts on the line the bar was taken off.
+    EXPECT_NE(shown.find("\r\033[Klumaret-cli: " + out + ": warning: "), std::string::npos)
+        << shown;
+    EXPECT_EQ(OnTerminal({command, "--quiet", project, out}).find("\033[K"), std::string::npos);
+    EXPECT_EQ(Cli({command, project, out}).err.find("\033[K"), std::string::npos);
+  }
+}
+
+// The bar on a clock standing still at 0 until the last report.
+struct BarCase {
+  int count;
+  std::vector<int> percents;
+  int lastAtMs;
+  const char* line;  // the last one drawn
+};
+
+TEST(TerminalProgress, ShowsPictureShareElapsedAndLeft) {
+  const BarCase cases[] = {
+      {4, {0}, 0, "[....................]  1/4    0%  0:00 elapsed  -:-- left"},
+      {12, {0, 100, 0, 50}, 3000, "[##..................]   2/12   12%  0:03 elapsed  0:21 left"},
+      // The first decoder gave up at 40 %: still the first picture.
+      {4, {0, 40, 0, 20}, 2000, "[#...................]  1/4    5%  0:02 elapsed  0:38 left"},
+      // Too soon after the last drawing, and no new picture.
+      {4, {0, 30}, 50, "[....................]  1/4    0%  0:00 elapsed  -:-- left"},
+      {2, {0, 100, 0, 100}, 125000, "[####################]  2/2  100%  2:05 elapsed  0:00 left"},
+  };
+  for (const BarCase& c : cases) {
+    char* text = nullptr;
+    std::size_t size = 0;
+    std::FILE* out = ::open_memstream(&text, &size);
+    {
+      std::chrono::steady_clock::time_point now;
+      cli::TerminalProgress bar(c.count, out, true, [&] { return now; });
+      for (std::size_t i = 0; i < c.percents.size(); ++i) {
+        if (i + 1 == c.percents.size())
+          now += std::chrono::milliseconds(c.lastAtMs);
+        bar.progress(c.percents[i]);
+      }
+      std::fflush(out);
+      const std::string drawn(text, size);
+      const std::size_t from = drawn.rfind('\r') + 1;
+      EXPECT_EQ(drawn.substr(from, drawn.rfind("\033[K") - from), c.line);
+    }
+    std::fclose(out);
+    std::free(text);
+  }
 }
 
 TEST_F(CliTest, MakeReplacesAnEarlierProjectOrAnEmptyFile) {
