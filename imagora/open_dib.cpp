@@ -18,12 +18,22 @@ constexpr std::size_t kMaxFileSize = std::size_t{1} << 30;
 struct Format {
   bool (*is)(Bytes);
   bool (*decode)(Bytes, DibHandle*, ProgressReporter&);
+  ReducedDecode decodeReduced = nullptr;  // none: the full picture serves
 };
 
 // Formats with a signature first; TGA, which has none, last.
 constexpr Format kFormats[] = {
-    {IsJpeg, DecodeJpeg}, {IsPng, DecodePng}, {IsGif, DecodeGif}, {IsTiff, DecodeTiff},
-    {IsBmp, DecodeBmp},   {IsIff, DecodeIff}, {IsPcx, DecodePcx}, {IsTga, DecodeTga},
+    {IsJpeg, DecodeJpeg},
+    {IsPng, DecodePng},
+    {IsGif, DecodeGif},
+    {IsTiff, DecodeTiff},
+    {IsBmp, DecodeBmp},
+    {IsIff, DecodeIff},
+    {IsPcx, DecodePcx},
+    {IsHeif, DecodeHeif, DecodeHeifReduced},
+    {IsWebp, DecodeWebp, DecodeWebpReduced},
+    {IsJxl, DecodeJxl, DecodeJxlReduced},
+    {IsTga, DecodeTga},
 };
 
 // The first format that takes the bytes; null for no picture at all.
@@ -110,6 +120,9 @@ void OpenDibReduced(DibHandle* out, const char* fileName, int boxWidth, int boxH
       return DecodeExifThumbnail(bytes, boxWidth, boxHeight, out, fullWidth, fullHeight) ||
              DecodeJpegDc(bytes, boxWidth, boxHeight, out, progress, fullWidth, fullHeight) ||
              DecodeJpegReduced(bytes, boxWidth, boxHeight, out, progress, fullWidth, fullHeight);
+    if (const Format* format = FormatOf(bytes); format && format->decodeReduced)
+      return format->decodeReduced(bytes, boxWidth, boxHeight, out, progress, fullWidth,
+                                   fullHeight);
     if (!Decode(bytes, out, progress))
       return false;
     *fullWidth = out->Info->bmiHeader.biWidth;

@@ -9,9 +9,12 @@ packages=(
   # libraries
   qt6-base-dev libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libgif-dev
   zlib1g-dev libgtest-dev
+  # the pictures of today's phones and the web: HEIC and AVIF, WebP, JPEG XL
+  libheif-dev libwebp-dev libjxl-dev
   # captions on the picture pages: the fonts the desktop picks, shaped and subset
   libfontconfig-dev libfribidi-dev libharfbuzz-dev fonts-dejavu-core fonts-wqy-zenhei
   # test oracles and a display for the GUI's screenshots
+  libheif-examples libavif-bin webp libjxl-tools  # makers and decoders of the test pictures
   qpdf poppler-utils imagemagick netpbm libjpeg-turbo-progs libxml2-utils xvfb xauth
   bsdutils  # script: a terminal for lumaret-cli's progress bar (tests/cli/)
   # the window driven from outside, as a screen reader does (tests/gui/)

@@ -35,4 +35,27 @@ bool DecodeGif(Bytes file, DibHandle* out, ProgressReporter& progress);
 bool IsTiff(Bytes file);
 bool DecodeTiff(Bytes file, DibHandle* out, ProgressReporter& progress);
 
+// The formats of today's phones and the web. Each also has a reduced decode
+// for thumbnails: the file's own small picture (HEIF's thumbnail item, JPEG
+// XL's preview) or a scaled decode (WebP) where it covers boxWidth x
+// boxHeight, else the full picture; fullWidth and fullHeight receive the
+// upright size of the whole picture.
+using ReducedDecode = bool (*)(Bytes file, int boxWidth, int boxHeight, DibHandle* out,
+                               ProgressReporter& progress, int* fullWidth, int* fullHeight);
+
+bool IsHeif(Bytes file);  // HEIC and AVIF: an ISO base media file with an image brand
+bool DecodeHeif(Bytes file, DibHandle* out, ProgressReporter& progress);
+bool DecodeHeifReduced(Bytes file, int boxWidth, int boxHeight, DibHandle* out,
+                       ProgressReporter& progress, int* fullWidth, int* fullHeight);
+
+bool IsWebp(Bytes file);
+bool DecodeWebp(Bytes file, DibHandle* out, ProgressReporter& progress);
+bool DecodeWebpReduced(Bytes file, int boxWidth, int boxHeight, DibHandle* out,
+                       ProgressReporter& progress, int* fullWidth, int* fullHeight);
+
+bool IsJxl(Bytes file);  // a bare codestream or the container
+bool DecodeJxl(Bytes file, DibHandle* out, ProgressReporter& progress);
+bool DecodeJxlReduced(Bytes file, int boxWidth, int boxHeight, DibHandle* out,
+                      ProgressReporter& progress, int* fullWidth, int* fullHeight);
+
 }  // namespace imagora::detail
