@@ -18,7 +18,7 @@ bool IsAsciiDigit(QChar c) {
   return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-// The extensions of the add dialog's first filter, "All pictures", without
+// The extensions of the add dialog's first filter, "Pictures and photos", without
 // the "*.", so that a folder gives what the dialog would show.
 const QStringList& PictureSuffixes() {
   static const QStringList suffixes = [] {

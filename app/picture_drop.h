@@ -25,7 +25,7 @@ bool HasLocalFile(const QMimeData* data);
 // dialog's filter shows, in name order, without its subfolders.
 DroppedFiles ReadDrop(const QList<QUrl>& urls);
 
-// Whether the name is one the add dialog's "All pictures" filter shows, or
+// Whether the name is one the add dialog's first filter shows, or
 // one of a project file.
 bool IsPictureName(const QString& fileName);
 bool IsProjectName(const QString& fileName);
