@@ -1,18 +1,178 @@
-// Placeholder until the decoder lands: the format is not recognised yet.
+// JPEG XL through libjxl: any bit depth as 8-bit RGBA composited over white,
+// turned upright by the library from the codestream's own orientation (which
+// encoders fill from a JPEG's Exif, so an Exif box is not consulted); of an
+// animation the first frame. Reduced decodes use the file's preview frame.
+#include <jxl/decode.h>
+#include <jxl/thread_parallel_runner.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <vector>
+
 #include "imagora/detail/decoders.h"
+#include "imagora/detail/dib_builder.h"
+#include "imagora/detail/reduced_jpeg.h"
 
 namespace imagora::detail {
 
-bool IsJxl(Bytes) {
-  return false;
+namespace {
+
+// Smaller pictures decode faster than threads start.
+constexpr std::uint64_t kThreadedPixels = std::uint64_t{1} << 20;
+
+constexpr JxlPixelFormat kRgba8{4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
+
+// A decoder over the whole file, released whichever way the decode ends.
+class Decoder {
+ public:
+  Decoder(Bytes file, int events, bool threaded) : decoder_(JxlDecoderCreate(nullptr)) {
+    if (threaded)
+      runner_ = JxlThreadParallelRunnerCreate(nullptr, 2);
+    ok_ = decoder_ && (!threaded || runner_) &&
+          (!runner_ || JxlDecoderSetParallelRunner(decoder_, JxlThreadParallelRunner, runner_) ==
+                           JXL_DEC_SUCCESS) &&
+          JxlDecoderSubscribeEvents(decoder_, events) == JXL_DEC_SUCCESS &&
+          JxlDecoderSetKeepOrientation(decoder_, JXL_FALSE) == JXL_DEC_SUCCESS &&
+          JxlDecoderSetUnpremultiplyAlpha(decoder_, JXL_TRUE) == JXL_DEC_SUCCESS &&
+          JxlDecoderSetInput(decoder_, file.data(), file.size()) == JXL_DEC_SUCCESS;
+    // All of the file is there: a file that ends early fails instead of
+    // asking for more.
+    if (decoder_)
+      JxlDecoderCloseInput(decoder_);
+  }
+  ~Decoder() {
+    if (decoder_)
+      JxlDecoderDestroy(decoder_);
+    if (runner_)
+      JxlThreadParallelRunnerDestroy(runner_);
+  }
+  Decoder(const Decoder&) = delete;
+  Decoder& operator=(const Decoder&) = delete;
+
+  JxlDecoder* get() const { return decoder_; }
+  // The next event; JXL_DEC_ERROR also when the decoder could not be set up.
+  JxlDecoderStatus next() { return ok_ ? JxlDecoderProcessInput(decoder_) : JXL_DEC_ERROR; }
+
+ private:
+  JxlDecoder* decoder_;
+  void* runner_ = nullptr;
+  bool ok_ = false;
+};
+
+std::optional<JxlBasicInfo> ReadBasicInfo(Bytes file) {
+  Decoder decoder(file, JXL_DEC_BASIC_INFO, false);
+  JxlBasicInfo info;
+  if (decoder.next() != JXL_DEC_BASIC_INFO ||
+      JxlDecoderGetBasicInfo(decoder.get(), &info) != JXL_DEC_SUCCESS)
+    return std::nullopt;
+  return info;
 }
 
-bool DecodeJxl(Bytes, DibHandle*, ProgressReporter&) {
-  return false;
+struct Size {
+  std::uint64_t width, height;
+};
+
+// A size as shown, after the orientation the library applies.
+Size Upright(std::uint64_t width, std::uint64_t height, const JxlBasicInfo& info) {
+  return info.orientation >= JXL_ORIENT_TRANSPOSE ? Size{height, width} : Size{width, height};
 }
 
-bool DecodeJxlReduced(Bytes, int, int, DibHandle*, ProgressReporter&, int*, int*) {
-  return false;
+// Whether the preview serves a picture fitted into the box: it has the
+// picture's shape and is at least as large.
+bool PreviewServes(const JxlBasicInfo& info, int boxWidth, int boxHeight) {
+  if (!info.have_preview)
+    return false;
+  const std::int64_t W = info.xsize, H = info.ysize, w = info.preview.xsize, h = info.preview.ysize;
+  if (std::llabs(h * W - w * H) > std::min(W, H))  // within a pixel
+    return false;
+  const Size full = Upright(info.xsize, info.ysize, info);
+  const Size preview = Upright(info.preview.xsize, info.preview.ysize, info);
+  const FittedSize fit = FitIntoBox(full.width, full.height, boxWidth, boxHeight);
+  return std::int64_t(preview.width) >= fit.width && std::int64_t(preview.height) >= fit.height;
+}
+
+bool Decode(Bytes file, int boxWidth, int boxHeight, DibHandle* out, ProgressReporter& progress,
+            int* fullWidth, int* fullHeight) {
+  progress.report(0);
+  if (!IsJxl(file))
+    return false;
+  const std::optional<JxlBasicInfo> info = ReadBasicInfo(file);
+  if (!info || TooManyPixels(info->xsize, info->ysize))
+    return false;
+  const bool preview = boxWidth > 0 && PreviewServes(*info, boxWidth, boxHeight);
+  const Size size = preview ? Upright(info->preview.xsize, info->preview.ysize, *info)
+                            : Upright(info->xsize, info->ysize, *info);
+
+  Decoder decoder(file, preview ? JXL_DEC_PREVIEW_IMAGE : JXL_DEC_FULL_IMAGE,
+                  !preview && size.width * size.height >= kThreadedPixels);
+  std::vector<std::uint8_t> rgba;
+  for (bool done = false; !done;) {
+    switch (decoder.next()) {
+      case JXL_DEC_NEED_PREVIEW_OUT_BUFFER:
+      case JXL_DEC_NEED_IMAGE_OUT_BUFFER: {
+        std::size_t bytes = 0;
+        const JxlDecoderStatus sized =
+            preview ? JxlDecoderPreviewOutBufferSize(decoder.get(), &kRgba8, &bytes)
+                    : JxlDecoderImageOutBufferSize(decoder.get(), &kRgba8, &bytes);
+        // The library orients as the basic info says; anything else is not
+        // the picture we made room for.
+        if (sized != JXL_DEC_SUCCESS || bytes != size.width * size.height * 4)
+          return false;
+        rgba.resize(bytes);
+        const JxlDecoderStatus set =
+            preview ? JxlDecoderSetPreviewOutBuffer(decoder.get(), &kRgba8, rgba.data(), bytes)
+                    : JxlDecoderSetImageOutBuffer(decoder.get(), &kRgba8, rgba.data(), bytes);
+        if (set != JXL_DEC_SUCCESS)
+          return false;
+        break;
+      }
+      case JXL_DEC_PREVIEW_IMAGE:
+      case JXL_DEC_FULL_IMAGE:  // of an animation, its first frame
+        done = !rgba.empty();
+        if (!done)
+          return false;
+        break;
+      default:  // an error, the end without a picture, or a file cut short
+        return false;
+    }
+  }
+
+  DibBuilder dib;
+  const int width = int(size.width), height = int(size.height);
+  if (!dib.create(width, height, 24))
+    return false;
+  const std::uint8_t* in = rgba.data();
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* row = dib.row(y);
+    for (int x = 0; x < width; ++x, in += 4)
+      DibBuilder::putRgba(row, x, in[0], in[1], in[2], in[3]);
+  }
+  if (fullWidth) {
+    const Size full = Upright(info->xsize, info->ysize, *info);
+    *fullWidth = int(full.width);
+    *fullHeight = int(full.height);
+  }
+  dib.finish(out);
+  progress.report(100);
+  return true;
+}
+
+}  // namespace
+
+bool IsJxl(Bytes file) {
+  const JxlSignature signature = JxlSignatureCheck(file.data(), file.size());
+  return signature == JXL_SIG_CODESTREAM || signature == JXL_SIG_CONTAINER;
+}
+
+bool DecodeJxl(Bytes file, DibHandle* out, ProgressReporter& progress) {
+  return Decode(file, 0, 0, out, progress, nullptr, nullptr);
+}
+
+bool DecodeJxlReduced(Bytes file, int boxWidth, int boxHeight, DibHandle* out,
+                      ProgressReporter& progress, int* fullWidth, int* fullHeight) {
+  return Decode(file, std::max(boxWidth, 1), std::max(boxHeight, 1), out, progress, fullWidth,
+                fullHeight);
 }
 
 }  // namespace imagora::detail

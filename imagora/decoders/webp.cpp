@@ -1,18 +1,179 @@
-// Placeholder until the decoder lands: the format is not recognised yet.
+// WebP through libwebp: lossy, lossless and with alpha, decoded a slice of the
+// file at a time so that rows can be reported; of an animation the first
+// frame as it stands on its canvas. Turned upright by the EXIF chunk's
+// orientation, as a JPEG is.
+#include <webp/decode.h>
+#include <webp/demux.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 #include "imagora/detail/decoders.h"
+#include "imagora/detail/dib_builder.h"
+#include "imagora/detail/orientation.h"
+#include "imagora/detail/reduced_jpeg.h"
 
 namespace imagora::detail {
 
-bool IsWebp(Bytes) {
-  return false;
+namespace {
+
+constexpr std::size_t kHeaderBytes = 12;  // "RIFF", size, "WEBP"
+
+// The orientation in the EXIF chunk. The chunk holds the TIFF structure
+// itself, though some writers keep the "Exif\0\0" of the JPEG segment.
+int WebpOrientation(Bytes file) {
+  ByteReader in(file, kHeaderBytes);
+  while (in.remaining() >= 8) {
+    const Bytes fourcc = in.take(4);
+    const std::uint32_t size = in.u32le();
+    const Bytes payload = in.take(std::min<std::size_t>(size, in.remaining()));
+    if (std::memcmp(fourcc.data(), "EXIF", 4) == 0) {
+      if (payload.size() >= 6 && std::memcmp(payload.data(), "Exif\0\0", 6) == 0)
+        return ExifOrientation(payload);
+      std::vector<std::uint8_t> app1{'E', 'x', 'i', 'f', 0, 0};
+      app1.insert(app1.end(), payload.begin(), payload.end());
+      return ExifOrientation(app1);
+    }
+    in.skip(size & 1);
+  }
+  return 1;
 }
 
-bool DecodeWebp(Bytes, DibHandle*, ProgressReporter&) {
-  return false;
+// RGBA rows (stride apart) composited over white into a new picture.
+bool FromRgba(const std::uint8_t* rgba, int stride, int width, int height, DibBuilder& dib) {
+  if (!dib.create(width, height, 24))
+    return false;
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* in = rgba + std::int64_t(y) * stride;
+    std::uint8_t* row = dib.row(y);
+    for (int x = 0; x < width; ++x, in += 4)
+      DibBuilder::putRgba(row, x, in[0], in[1], in[2], in[3]);
+  }
+  return true;
 }
 
-bool DecodeWebpReduced(Bytes, int, int, DibHandle*, ProgressReporter&, int*, int*) {
-  return false;
+// The still picture, scaled to width x height when that differs from its
+// size; fed to libwebp a slice at a time so that rows can be reported.
+bool DecodeStill(Bytes file, const WebPBitstreamFeatures& features, int width, int height,
+                 DibBuilder& dib, ProgressReporter& progress) {
+  WebPDecoderConfig config;
+  if (!WebPInitDecoderConfig(&config))
+    return false;
+  config.output.colorspace = MODE_RGBA;
+  if (width != features.width || height != features.height) {
+    config.options.use_scaling = 1;
+    config.options.scaled_width = width;
+    config.options.scaled_height = height;
+  }
+  WebPIDecoder* const decoder = WebPIDecode(nullptr, 0, &config);
+  if (!decoder)
+    return false;
+  const std::size_t slice = std::max<std::size_t>(file.size() / 16, 4096);
+  VP8StatusCode status = VP8_STATUS_SUSPENDED;
+  for (std::size_t fed = 0; status == VP8_STATUS_SUSPENDED && fed < file.size();) {
+    fed = std::min(file.size(), fed + slice);
+    status = WebPIUpdate(decoder, file.data(), fed);
+    int lastRow = 0;
+    if (WebPIDecGetRGB(decoder, &lastRow, nullptr, nullptr, nullptr))
+      progress.rows(lastRow, height);
+  }
+  const WebPRGBABuffer& rgba = config.output.u.RGBA;
+  const bool ok = status == VP8_STATUS_OK && config.output.width == width &&
+                  config.output.height == height &&
+                  FromRgba(rgba.rgba, rgba.stride, width, height, dib);
+  WebPIDelete(decoder);
+  WebPFreeDecBuffer(&config.output);
+  return ok;
+}
+
+// The first frame of an animation on its canvas, which starts transparent.
+bool DecodeFirstFrame(Bytes file, DibBuilder& dib) {
+  WebPAnimDecoderOptions options;
+  if (!WebPAnimDecoderOptionsInit(&options))
+    return false;
+  options.color_mode = MODE_RGBA;
+  options.use_threads = 0;
+  const WebPData data{file.data(), file.size()};
+  WebPAnimDecoder* const decoder = WebPAnimDecoderNew(&data, &options);
+  if (!decoder)
+    return false;
+  WebPAnimInfo info;
+  std::uint8_t* canvas = nullptr;
+  int timestamp = 0;
+  const bool ok = WebPAnimDecoderGetInfo(decoder, &info) &&
+                  WebPAnimDecoderGetNext(decoder, &canvas, &timestamp) &&
+                  FromRgba(canvas, int(info.canvas_width) * 4, int(info.canvas_width),
+                           int(info.canvas_height), dib);
+  WebPAnimDecoderDelete(decoder);
+  return ok;
+}
+
+struct Request {
+  int boxWidth = 0, boxHeight = 0;  // 0: full size
+};
+
+bool Decode(Bytes file, const Request& request, DibHandle* out, ProgressReporter& progress,
+            int* fullWidth, int* fullHeight) {
+  progress.report(0);
+  if (!IsWebp(file))
+    return false;
+  // A file cut short is refused before any pixel memory is taken.
+  const std::uint64_t riffSize = ByteReader(file, 4).u32le();
+  if (riffSize + 8 > file.size())
+    return false;
+  WebPBitstreamFeatures features;
+  if (WebPGetFeatures(file.data(), file.size(), &features) != VP8_STATUS_OK ||
+      features.width <= 0 || features.height <= 0 ||
+      TooManyPixels(std::uint64_t(features.width), std::uint64_t(features.height)))
+    return false;
+
+  const int orientation = WebpOrientation(file);
+  const bool swaps = orientation >= 5;
+  int width = features.width, height = features.height;
+  if (request.boxWidth > 0 && !features.has_animation) {
+    // The upright picture fitted into the box, and that size stored as the
+    // file stores the picture.
+    const FittedSize want = swaps ? FitIntoBox(height, width, request.boxWidth, request.boxHeight)
+                                  : FitIntoBox(width, height, request.boxWidth, request.boxHeight);
+    width = int(swaps ? want.height : want.width);
+    height = int(swaps ? want.width : want.height);
+  }
+
+  DibBuilder dib;
+  if (!(features.has_animation ? DecodeFirstFrame(file, dib)
+                               : DecodeStill(file, features, width, height, dib, progress)))
+    return false;
+  DibHandle picture{};
+  dib.finish(&picture);
+  if (!ApplyOrientation(&picture, orientation)) {
+    deldib(&picture);
+    return false;
+  }
+  if (fullWidth) {
+    *fullWidth = swaps ? features.height : features.width;
+    *fullHeight = swaps ? features.width : features.height;
+  }
+  *out = picture;
+  progress.report(100);
+  return true;
+}
+
+}  // namespace
+
+bool IsWebp(Bytes file) {
+  return file.size() >= kHeaderBytes && std::memcmp(file.data(), "RIFF", 4) == 0 &&
+         std::memcmp(file.data() + 8, "WEBP", 4) == 0;
+}
+
+bool DecodeWebp(Bytes file, DibHandle* out, ProgressReporter& progress) {
+  return Decode(file, Request{}, out, progress, nullptr, nullptr);
+}
+
+bool DecodeWebpReduced(Bytes file, int boxWidth, int boxHeight, DibHandle* out,
+                       ProgressReporter& progress, int* fullWidth, int* fullHeight) {
+  return Decode(file, Request{std::max(boxWidth, 1), std::max(boxHeight, 1)}, out, progress,
+                fullWidth, fullHeight);
 }
 
 }  // namespace imagora::detail

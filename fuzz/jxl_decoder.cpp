@@ -1,0 +1,7 @@
+// The JPEG XL decoder against any input.
+#include "fuzz/decoder_target.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  return imagora::fuzzing::FuzzDecoder(imagora::detail::IsJxl, imagora::detail::DecodeJxl, data,
+                                       size);
+}
