@@ -1,0 +1,194 @@
+// HEIC and AVIF: made by heif-enc and avifenc from the test pattern and
+// compared with heif-convert's and avifdec's own decodes.
+#include <gtest/gtest.h>
+#include <libheif/heif.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "imagora/detail/decoders.h"
+#include "tests/support/picture_oracle.h"
+#include "tests/support/temp_dir.h"
+
+namespace imagora {
+namespace {
+
+using testing::ReadPnm;
+using testing::SamePicture;
+using testing::Shell;
+
+using HeifCase = testing::ToolCase;
+
+// Each case makes "pic" and reads it back into ref.pnm.
+#define PNG "convert pattern.ppm a.png && "
+#define ALPHA_PNG TRANSLUCENT_PATTERN "PNG32:a.png && "
+#define HEIF_CONVERT "heif-convert pic ref.png >/dev/null && convert ref.png "
+#define AVIFDEC "avifdec pic ref.png >/dev/null && convert ref.png "
+#define OVER_WHITE "-background white -flatten "
+
+class HeifFormat : public ::testing::TestWithParam<HeifCase> {};
+
+TEST_P(HeifFormat, DecodesLikeTheToolsOwnReader) {
+  testing::ExpectDecodesLikeReference(GetParam());
+}
+
+// Tolerances: heif-convert writes deep samples shifted into 16 bits, which
+// read back a step off the rounding from 10 or 12 bits to 8; avifdec turns
+// YUV into RGB with other rounding than libheif, and undoes premultiplied
+// alpha before it can be flattened.
+INSTANTIATE_TEST_SUITE_P(
+    Heif, HeifFormat,
+    ::testing::Values(
+        // x265 writes 10 bits here even from 8.
+        HeifCase{"Heic", PNG "heif-enc -q 90 a.png -o pic", HEIF_CONVERT "ppm:ref.pnm", 24, 1},
+        HeifCase{"Heic12",
+                 "convert pattern.ppm -depth 16 PNG48:a.png && heif-enc -b 12 a.png -o pic",
+                 HEIF_CONVERT "ppm:ref.pnm", 24, 1},
+        HeifCase{"Avif8", PNG "avifenc a.png pic >/dev/null", AVIFDEC "ppm:ref.pnm", 24, 1},
+        HeifCase{"Avif10", PNG "avifenc -d 10 a.png pic >/dev/null", AVIFDEC "ppm:ref.pnm", 24, 0},
+        HeifCase{"HeicAlphaOverWhite", ALPHA_PNG "heif-enc -q 90 a.png -o pic",
+                 HEIF_CONVERT OVER_WHITE "ppm:ref.pnm", 24, 0},
+        HeifCase{"AvifAlphaOverWhite", ALPHA_PNG "avifenc a.png pic >/dev/null",
+                 AVIFDEC OVER_WHITE "ppm:ref.pnm", 24, 1},
+        HeifCase{"AvifPremultipliedOverWhite", ALPHA_PNG "avifenc -p a.png pic >/dev/null",
+                 AVIFDEC OVER_WHITE "ppm:ref.pnm", 24, 2},
+        // avifdec leaves turns and mirrors to its caller; heif-convert applies them.
+        HeifCase{"AvifTurnedAndMirrored", PNG "avifenc --irot 1 --imir 0 a.png pic >/dev/null",
+                 HEIF_CONVERT "ppm:ref.pnm", 24, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Runs a command in the folder.
+void Make(const lumaret::testing::TempDir& dir, const std::string& command) {
+  ASSERT_EQ(Shell("cd '" + dir.path().string() + "' && " + command), 0) << command;
+}
+
+struct Reduced {
+  int width = 0, height = 0, fullWidth = 0, fullHeight = 0;
+  bool operator==(const Reduced&) const = default;
+};
+void PrintTo(const Reduced& r, std::ostream* os) {
+  *os << r.width << "x" << r.height << " of " << r.fullWidth << "x" << r.fullHeight;
+}
+
+Reduced OpenReducedSizes(const std::string& path, int box) {
+  Reduced r;
+  const Dib dib = OpenReduced(path.c_str(), box, box, nullptr, &r.fullWidth, &r.fullHeight);
+  if (dib)
+    r.width = dib->Info->bmiHeader.biWidth, r.height = dib->Info->bmiHeader.biHeight;
+  return r;
+}
+
+TEST(HeifReduced, UsesTheThumbnailOnlyWhenItCoversTheBox) {
+  lumaret::testing::TempDir dir;
+  testing::WritePattern(dir / "pattern.ppm", 64, 48);
+  Make(dir, "convert pattern.ppm a.png && heif-enc -q 90 -t 32 a.png -o a.heic");
+  EXPECT_EQ(OpenReducedSizes(dir / "a.heic", 30), (Reduced{32, 24, 64, 48}));
+  EXPECT_EQ(OpenReducedSizes(dir / "a.heic", 40), (Reduced{64, 48, 64, 48}));
+}
+
+// The 8-bit picture of an AVIF as a HEIC turned a quarter clockwise by its
+// irot, with its 32-pixel thumbnail turned alike: heif-enc cannot turn. In a
+// child process, since x265 keeps a little memory for good.
+void WriteTurnedWithThumbnail(const std::string& avif, const std::string& heic) {
+  const pid_t child = fork();
+  if (child == 0) {
+    heif_context *in = heif_context_alloc(), *out = heif_context_alloc();
+    heif_image_handle *handle = nullptr, *written = nullptr;
+    heif_image* image = nullptr;
+    heif_encoder* encoder = nullptr;
+    heif_encoding_options* options = heif_encoding_options_alloc();
+    options->image_orientation = heif_orientation_rotate_90_cw;
+    heif_context_read_from_file(in, avif.c_str(), nullptr);
+    heif_context_get_primary_image_handle(in, &handle);
+    heif_decode_image(handle, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGB, nullptr);
+    heif_context_get_encoder_for_format(out, heif_compression_HEVC, &encoder);
+    heif_context_encode_image(out, image, encoder, options, &written);
+    heif_context_encode_thumbnail(out, image, written, encoder, options, 32, nullptr);
+    _exit(heif_context_write_to_file(out, heic.c_str()).code);
+  }
+  int status = -1;
+  waitpid(child, &status, 0);
+  ASSERT_EQ(status, 0);
+}
+
+// Also the upright full size of a turned picture.
+TEST(HeifReduced, UsesTheThumbnailOfATurnedPictureOnlyWhenItIsTurnedAlike) {
+  lumaret::testing::TempDir dir;
+  testing::WritePattern(dir / "pattern.ppm", 64, 48);
+  Make(dir, "convert pattern.ppm a.png && avifenc a.png a.avif >/dev/null");
+  WriteTurnedWithThumbnail(dir / "a.avif", dir / "b.heic");
+  EXPECT_EQ(OpenReducedSizes(dir / "b.heic", 30), (Reduced{24, 32, 48, 64}));
+  // Upright: a point in each quadrant has the colour heif-convert gives it.
+  Make(dir, "heif-convert b.heic ref.png >/dev/null && convert ref.png -scale 24x32! ppm:ref.pnm");
+  const testing::RgbImage want = ReadPnm(dir / "ref.pnm");
+  int width, height;
+  const testing::RgbImage got = testing::FromDib(
+      OpenReduced((dir / "b.heic").c_str(), 30, 30, nullptr, &width, &height).get());
+  for (const auto& [x, y] : {std::pair{4, 4}, {20, 12}, {4, 28}, {20, 28}})
+    EXPECT_TRUE(SamePicture({1, 1, {got.at(x, y)}}, {1, 1, {want.at(x, y)}}, 32)) << x << "," << y;
+  // The thumbnail's own irot (the last) turned the other way: not the picture's.
+  std::string turned = lumaret::testing::ReadBytes(dir / "b.heic");
+  turned[turned.rfind("irot") + 4] = 1;
+  lumaret::testing::WriteBytes(dir / "c.heic", turned);
+  EXPECT_EQ(OpenReducedSizes(dir / "c.heic", 30), (Reduced{48, 64, 48, 64}));
+}
+
+using Decoder = bool (*)(detail::Bytes, DibHandle*, detail::ProgressReporter&);
+
+detail::Bytes AsBytes(const std::string& file) {
+  return {reinterpret_cast<const std::uint8_t*>(file.data()), file.size()};
+}
+
+TEST(HeifDamage, EveryTruncationIsRefusedWithTheOutputUntouched) {
+  lumaret::testing::TempDir dir;
+  testing::WritePattern(dir / "pattern.ppm", 37, 23);
+  Make(dir, PNG "heif-enc -q 50 a.png -o a.heic && avifenc a.png a.avif >/dev/null");
+  detail::ProgressReporter progress(nullptr);
+  const auto reduced = [](detail::Bytes file, DibHandle* out, detail::ProgressReporter& p) {
+    int width, height;
+    return detail::DecodeHeifReduced(file, 16, 16, out, p, &width, &height);
+  };
+  for (const char* name : {"a.heic", "a.avif"}) {
+    const std::string file = lumaret::testing::ReadBytes(dir / name);
+    EXPECT_TRUE(detail::IsHeif(AsBytes(file))) << name;
+    for (const Decoder decode : {&detail::DecodeHeif, +reduced}) {
+      Dib whole;
+      ASSERT_TRUE(decode(AsBytes(file), &whole.get(), progress)) << name;
+      for (std::size_t n = 0; n < file.size(); ++n) {
+        DibHandle out, before;
+        std::memset(&out, 0x5A, sizeof out);
+        before = out;
+        EXPECT_FALSE(decode(AsBytes(file).first(n), &out, progress)) << name << " cut at " << n;
+        EXPECT_EQ(std::memcmp(&out, &before, sizeof out), 0) << name << " cut at " << n;
+      }
+    }
+  }
+}
+
+std::vector<std::uint8_t> Ftyp(const std::string& brands, std::uint32_t size = 0) {
+  std::vector<std::uint8_t> box(4);
+  for (const char c : "ftyp" + brands.substr(0, 4) + std::string(4, '\0') + brands.substr(4))
+    box.push_back(std::uint8_t(c));
+  size = size ? size : std::uint32_t(box.size());
+  for (int i = 0; i < 4; ++i)
+    box[std::size_t(i)] = std::uint8_t(size >> (24 - 8 * i));
+  return box;
+}
+
+TEST(HeifSignature, TakesImageBrandsOnly) {
+  const std::vector<std::uint8_t> cut = {0, 0, 0, 16, 'f', 't', 'y', 'p', 'h', 'e'};
+  for (const auto& [file, image] : {std::pair{Ftyp("isomisomiso2mp41"), false},
+                                    {Ftyp("qt  qt  "), false},
+                                    {Ftyp("heicmif1heic"), true},
+                                    {Ftyp("mp42mp42avif"), true},
+                                    {Ftyp("isomavif", 16), false},  // the brand after the box
+                                    {cut, false}})
+    EXPECT_EQ(detail::IsHeif(file), image) << std::string(file.begin() + 4, file.end());
+}
+
+}  // namespace
+}  // namespace imagora
