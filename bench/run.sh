@@ -36,3 +36,27 @@ QT_QPA_PLATFORM=offscreen build-bench/bin/grid_bench "$cameras"/photo*.jpg | hea
 echo
 echo "The same with Exif thumbnails:"
 QT_QPA_PLATFORM=offscreen build-bench/bin/grid_bench "$cameras"/exif*.jpg | head -1
+
+# The photos of today's phones and the web: one 12 MP photo (4000 x 3000, made
+# from a wallpaper with sensor-like noise) as HEIC with a thumbnail, AVIF,
+# WebP and JPEG XL, each decoded against its library's own tool, which writes
+# raw samples to a file in tmpfs.
+cmake --build build-bench --target format_bench >/dev/null
+modern=build-bench/modern-photos
+mkdir -p "$modern"
+out=$(mktemp -d /dev/shm/format-bench.XXXXXX)
+trap 'rm -rf "$out"' EXIT
+source_png=$modern/photo.png
+[[ -f $source_png ]] || convert "/usr/share/wallpapers/Flow/contents/images/5120x2880.jpg" \
+  -resize 4000x3000^ -gravity center -extent 4000x3000 -attenuate 0.4 +noise Gaussian "$source_png"
+[[ -f $modern/photo.heic ]] || heif-enc -q 90 -t 320 "$source_png" -o "$modern/photo.heic" >/dev/null
+[[ -f $modern/photo.avif ]] || avifenc --min 10 --max 30 -s 8 -j all "$source_png" "$modern/photo.avif" >/dev/null
+[[ -f $modern/photo.webp ]] || cwebp -quiet -q 90 "$source_png" -o "$modern/photo.webp"
+[[ -f $modern/photo.jxl ]] || cjxl "$source_png" "$modern/photo.jxl" -d 1 >/dev/null 2>&1
+echo
+echo "Photos of phones and the web (median of ${2:-7} runs):"
+runs=${2:-7}
+build-bench/bin/format_bench "$modern/photo.heic" "$runs" heif-convert --quiet "$modern/photo.heic" "$out/heic.y4m"
+build-bench/bin/format_bench "$modern/photo.avif" "$runs" heif-convert --quiet "$modern/photo.avif" "$out/avif.y4m"
+build-bench/bin/format_bench "$modern/photo.webp" "$runs" dwebp -quiet "$modern/photo.webp" -ppm -o "$out/webp.ppm"
+build-bench/bin/format_bench "$modern/photo.jxl" "$runs" djxl "$modern/photo.jxl" "$out/jxl.ppm" --quiet

@@ -175,6 +175,34 @@ TEST_F(ExportTest, EmbedsEveryPictureAsA24BitJpeg) {
                 ": wider or higher than the 65500 pixels a JPEG can hold"});
 }
 
+TEST_F(ExportTest, EmbedsThePhotosOfPhonesAndTheWeb) {
+  const std::string cd = "cd '" + dir.path().string() + "' && ";
+  oracle::WritePattern(dir / "pattern.ppm", 64, 48);
+  ASSERT_EQ(
+      oracle::Shell(
+          cd +
+          "convert pattern.ppm PNG24:p.png && heif-enc -q 95 p.png -o p.heic && "
+          "avifenc --min 0 --max 8 p.png p.avif > /dev/null && cwebp -quiet -lossless p.png -o "
+          "p.webp && cjxl p.png p.jxl -d 0 2>/dev/null >&2"),
+      0);
+  doc.AddPictures({dir / "p.heic", dir / "p.avif", dir / "p.webp", dir / "p.jxl"}, true);
+  doc.Settings.ShowPdfAfterCreation = false;
+  Export();
+  EXPECT_TRUE(messages.warnings().empty()) << ::testing::PrintToString(messages.warnings());
+  const oracle::RgbImage source = oracle::ReadPnm(dir / "pattern.ppm");
+  for (int object = 20; object < 24; ++object) {
+    SCOPED_TRACE(object);
+    ASSERT_EQ(oracle::Shell(cd + "qpdf --show-object=" + std::to_string(object) +
+                            " --raw-stream-data show.pdf | djpeg -pnm > o.pnm"),
+              0);
+    const oracle::RgbImage embedded = oracle::ReadPnm(dir / "o.pnm");
+    ASSERT_EQ(embedded.width, 64);
+    for (auto [x, y] : {std::pair{48, 12}, {16, 36}, {48, 36}})
+      EXPECT_TRUE(oracle::SamePicture({1, 1, {embedded.at(x, y)}}, {1, 1, {source.at(x, y)}}, 12))
+          << x << "," << y;
+  }
+}
+
 TEST(RefusedPicturesWarning, ListsTenThenCountsTheRest) {
   std::vector<RefusedPicture> refused;
   for (std::uint32_t i = 1; i <= 12; ++i)
