@@ -7,8 +7,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
+#include <new>
 #include <optional>
-#include <vector>
 
 #include "imagora/detail/decoders.h"
 #include "imagora/detail/dib_builder.h"
@@ -106,7 +107,7 @@ bool Decode(Bytes file, int boxWidth, int boxHeight, DibHandle* out, ProgressRep
 
   Decoder decoder(file, preview ? JXL_DEC_PREVIEW_IMAGE : JXL_DEC_FULL_IMAGE,
                   !preview && size.width * size.height >= kThreadedPixels);
-  std::vector<std::uint8_t> rgba;
+  std::unique_ptr<std::uint8_t[]> rgba;  // nothrow: no memory refuses the file, never throws
   for (bool done = false; !done;) {
     switch (decoder.next()) {
       case JXL_DEC_NEED_PREVIEW_OUT_BUFFER:
@@ -119,17 +120,19 @@ bool Decode(Bytes file, int boxWidth, int boxHeight, DibHandle* out, ProgressRep
         // the picture we made room for.
         if (sized != JXL_DEC_SUCCESS || bytes != size.width * size.height * 4)
           return false;
-        rgba.resize(bytes);
+        rgba.reset(new (std::nothrow) std::uint8_t[bytes]);
+        if (!rgba)
+          return false;
         const JxlDecoderStatus set =
-            preview ? JxlDecoderSetPreviewOutBuffer(decoder.get(), &kRgba8, rgba.data(), bytes)
-                    : JxlDecoderSetImageOutBuffer(decoder.get(), &kRgba8, rgba.data(), bytes);
+            preview ? JxlDecoderSetPreviewOutBuffer(decoder.get(), &kRgba8, rgba.get(), bytes)
+                    : JxlDecoderSetImageOutBuffer(decoder.get(), &kRgba8, rgba.get(), bytes);
         if (set != JXL_DEC_SUCCESS)
           return false;
         break;
       }
       case JXL_DEC_PREVIEW_IMAGE:
       case JXL_DEC_FULL_IMAGE:  // of an animation, its first frame
-        done = !rgba.empty();
+        done = rgba != nullptr;
         if (!done)
           return false;
         break;
@@ -142,7 +145,7 @@ bool Decode(Bytes file, int boxWidth, int boxHeight, DibHandle* out, ProgressRep
   const int width = int(size.width), height = int(size.height);
   if (!dib.create(width, height, 24))
     return false;
-  const std::uint8_t* in = rgba.data();
+  const std::uint8_t* in = rgba.get();
   for (int y = 0; y < height; ++y) {
     std::uint8_t* row = dib.row(y);
     for (int x = 0; x < width; ++x, in += 4)

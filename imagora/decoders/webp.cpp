@@ -7,7 +7,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
+#include <memory>
+#include <new>
 
 #include "imagora/detail/decoders.h"
 #include "imagora/detail/dib_builder.h"
@@ -31,9 +32,13 @@ int WebpOrientation(Bytes file) {
     if (std::memcmp(fourcc.data(), "EXIF", 4) == 0) {
       if (payload.size() >= 6 && std::memcmp(payload.data(), "Exif\0\0", 6) == 0)
         return ExifOrientation(payload);
-      std::vector<std::uint8_t> app1{'E', 'x', 'i', 'f', 0, 0};
-      app1.insert(app1.end(), payload.begin(), payload.end());
-      return ExifOrientation(app1);
+      const std::unique_ptr<std::uint8_t[]> app1(new (std::nothrow)
+                                                     std::uint8_t[payload.size() + 6]);
+      if (!app1)
+        return 1;
+      std::memcpy(app1.get(), "Exif\0\0", 6);
+      std::copy(payload.begin(), payload.end(), app1.get() + 6);
+      return ExifOrientation(Bytes(app1.get(), payload.size() + 6));
     }
     in.skip(size & 1);
   }
