@@ -65,7 +65,22 @@ bool DecodeStill(Bytes file, const WebPBitstreamFeatures& features, int width, i
   WebPDecoderConfig config;
   if (!WebPInitDecoderConfig(&config))
     return false;
-  config.output.colorspace = MODE_RGBA;
+  // An opaque picture is written straight into the DIB's blue-green-red
+  // rows, bottom row first; one with alpha goes through RGBA, to be put
+  // over white.
+  const bool opaque = !features.has_alpha;
+  if (opaque) {
+    if (!dib.create(width, height, 24))
+      return false;
+    config.output.colorspace = MODE_BGR;
+    config.output.is_external_memory = 1;
+    config.output.u.RGBA.rgba = dib.row(height - 1);
+    config.output.u.RGBA.stride = dib.rowBytes();
+    config.output.u.RGBA.size = std::size_t(dib.rowBytes()) * std::size_t(height);
+    config.options.flip = 1;
+  } else {
+    config.output.colorspace = MODE_RGBA;
+  }
   if (width != features.width || height != features.height) {
     config.options.use_scaling = 1;
     config.options.scaled_width = width;
@@ -86,7 +101,7 @@ bool DecodeStill(Bytes file, const WebPBitstreamFeatures& features, int width, i
   const WebPRGBABuffer& rgba = config.output.u.RGBA;
   const bool ok = status == VP8_STATUS_OK && config.output.width == width &&
                   config.output.height == height &&
-                  FromRgba(rgba.rgba, rgba.stride, width, height, dib);
+                  (opaque || FromRgba(rgba.rgba, rgba.stride, width, height, dib));
   WebPIDelete(decoder);
   WebPFreeDecBuffer(&config.output);
   return ok;
