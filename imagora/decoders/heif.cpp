@@ -116,6 +116,89 @@ Transforms TransformsOf(Bytes file, heif_item_id item) {
   return found;
 }
 
+// A big-endian number of 0, 4 or 8 bytes, as iloc sizes its fields.
+std::uint64_t Field(ByteReader& in, unsigned bytes) {
+  std::uint64_t v = 0;
+  for (unsigned i = 0; i < bytes; ++i)
+    v = v << 8 | in.u8();
+  return v;
+}
+
+// The first bytes of an item's data, from the file or from idat; empty when
+// they lie outside.
+Bytes ItemStart(Bytes file, const std::vector<Box>& meta, heif_item_id item) {
+  for (const Box& iloc : meta) {
+    if (iloc.type != Fourcc("iloc"))
+      continue;
+    ByteReader in(iloc.body);
+    const unsigned version = in.u32be() >> 24, sizes = in.u16be();
+    const unsigned offsetSize = sizes >> 12, lengthSize = sizes >> 8 & 15,
+                   baseSize = sizes >> 4 & 15, indexSize = version >= 1 ? sizes & 15 : 0;
+    for (std::uint32_t n = version < 2 ? in.u16be() : in.u32be(); n > 0 && in.ok(); --n) {
+      const std::uint32_t id = version < 2 ? in.u16be() : in.u32be();
+      const unsigned method = version >= 1 ? in.u16be() & 15 : 0;
+      in.skip(2);  // data reference
+      const std::uint64_t base = Field(in, baseSize);
+      const unsigned extents = in.u16be();
+      for (unsigned e = 0; e < extents && in.ok(); ++e) {
+        Field(in, indexSize);
+        const std::uint64_t offset = base + Field(in, offsetSize);
+        const std::uint64_t length = Field(in, lengthSize);
+        if (id != item || e > 0)
+          continue;
+        Bytes source = method == 0 ? file : Bytes{};
+        if (method == 1)
+          for (const Box& idat : meta)
+            if (idat.type == Fourcc("idat"))
+              source = idat.body;
+        if (offset > source.size())
+          return {};
+        const std::uint64_t rest = source.size() - offset;
+        return source.subspan(std::size_t(offset),
+                              std::size_t(length ? std::min(length, rest) : rest));
+      }
+    }
+  }
+  return {};
+}
+
+// Whether a grid or overlay in the file would make a canvas TooManyPixels
+// refuses: libheif takes its size from the item's data, not from its ispe,
+// and allocates it before decoding a tile.
+bool HasTooLargeCanvas(Bytes file) {
+  for (const Box& top : Boxes(file)) {
+    if (top.type != Fourcc("meta") || top.body.size() < 4)
+      continue;
+    const std::vector<Box> meta = Boxes(top.body.subspan(4));
+    for (const Box& iinf : meta) {
+      // After the version, flags and a count of 16 bits in version 0, else 32.
+      const std::size_t header = !iinf.body.empty() && iinf.body[0] == 0 ? 6 : 8;
+      if (iinf.type != Fourcc("iinf") || iinf.body.size() < header)
+        continue;
+      for (const Box& infe : Boxes(iinf.body.subspan(header))) {
+        ByteReader in(infe.body);
+        const unsigned version = in.u32be() >> 24;
+        if (infe.type != Fourcc("infe") || version < 2)
+          continue;
+        const std::uint32_t id = version == 2 ? in.u16be() : in.u32be();
+        in.skip(2);  // protection
+        const std::uint32_t type = in.u32be();
+        if (type != Fourcc("grid") && type != Fourcc("iovl"))
+          continue;
+        ByteReader data(ItemStart(file, meta, id));
+        data.u8();  // version
+        const bool wide = data.u8() & 1;
+        data.skip(type == Fourcc("grid") ? 2 : 8);  // rows and columns, or the fill colour
+        const std::uint64_t width = wide ? data.u32be() : data.u16be();
+        const std::uint64_t height = wide ? data.u32be() : data.u16be();
+        if (data.ok() && TooManyPixels(width, height))
+          return true;
+      }
+    }
+  }
+  return false;
+}
+
 // The file read, with its primary image; both null when libheif refuses it.
 struct Primary {
   Context context;
@@ -130,7 +213,8 @@ Primary OpenPrimary(Bytes file) {
   heif_context_set_maximum_image_size_limit(p.context.get(), kMaxSide);
   // Without a copy: the bytes outlive the context.
   heif_image_handle* handle = nullptr;
-  if (heif_context_read_from_memory_without_copy(p.context.get(), file.data(), file.size(), nullptr)
+  if (HasTooLargeCanvas(file) ||
+      heif_context_read_from_memory_without_copy(p.context.get(), file.data(), file.size(), nullptr)
               .code != heif_error_Ok ||
       heif_context_get_primary_image_handle(p.context.get(), &handle).code != heif_error_Ok)
     return {};
