@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -85,14 +84,11 @@ std::vector<Box> Children(const std::vector<Box>& boxes, const char* type, std::
   return {};
 }
 
-// The turns and mirrors of an item in the order they apply: each property's
-// type with its value.
-using Transforms = std::vector<std::pair<std::uint32_t, std::uint8_t>>;
-
-Transforms TransformsOf(Bytes file, heif_item_id item) {
-  const std::vector<Box> iprp = Children(Children(Boxes(file), "meta", 4), "iprp");
+// The property boxes of an item, in the order they apply.
+std::vector<Box> PropertiesOf(const std::vector<Box>& meta, heif_item_id item) {
+  const std::vector<Box> iprp = Children(meta, "iprp");
   const std::vector<Box> properties = Children(iprp, "ipco");
-  Transforms found;
+  std::vector<Box> found;
   for (const Box& ipma : iprp) {
     if (ipma.type != Fourcc("ipma"))
       continue;
@@ -103,17 +99,56 @@ Transforms TransformsOf(Bytes file, heif_item_id item) {
       const std::uint32_t id = wideIds ? in.u32be() : in.u16be();
       for (int n = in.u8(); n > 0 && in.ok(); --n) {
         const std::size_t index = wideIndexes ? in.u16be() & 0x7FFF : in.u8() & 0x7F;
-        if (id != item || index == 0 || index > properties.size())
-          continue;
-        const Box& property = properties[index - 1];
-        if ((property.type == Fourcc("irot") || property.type == Fourcc("imir")) &&
-            !property.body.empty())
-          found.emplace_back(property.type,
-                             property.body[0] & (property.type == Fourcc("irot") ? 3 : 1));
+        if (id == item && index > 0 && index <= properties.size())
+          found.push_back(properties[index - 1]);
       }
     }
   }
   return found;
+}
+
+// The turns and mirrors of an item in the order they apply: each property's
+// type with its value.
+using Transforms = std::vector<std::pair<std::uint32_t, std::uint8_t>>;
+
+Transforms TransformsOf(Bytes file, heif_item_id item) {
+  Transforms found;
+  for (const Box& property : PropertiesOf(Children(Boxes(file), "meta", 4), item))
+    if ((property.type == Fourcc("irot") || property.type == Fourcc("imir")) &&
+        !property.body.empty())
+      found.emplace_back(property.type,
+                         property.body[0] & (property.type == Fourcc("irot") ? 3 : 1));
+  return found;
+}
+
+// The size an item's ispe gives, as stored before any turn; 0 x 0 without.
+std::pair<std::uint32_t, std::uint32_t> StoredSize(const std::vector<Box>& meta,
+                                                   heif_item_id item) {
+  for (const Box& property : PropertiesOf(meta, item)) {
+    ByteReader in(property.body, 4);
+    const std::uint32_t width = in.u32be(), height = in.u32be();
+    if (property.type == Fourcc("ispe") && in.ok())
+      return {width, height};
+  }
+  return {0, 0};
+}
+
+// The first item that an item refers to by an iref of this type; 0 for none.
+heif_item_id FirstReference(const std::vector<Box>& meta, heif_item_id from, const char* type) {
+  for (const Box& iref : meta) {
+    if (iref.type != Fourcc("iref") || iref.body.size() < 4)
+      continue;
+    const bool wideIds = iref.body[0] >= 1;
+    for (const Box& reference : Boxes(iref.body.subspan(4))) {
+      ByteReader in(reference.body);
+      const std::uint32_t id = wideIds ? in.u32be() : in.u16be();
+      const unsigned count = in.u16be();
+      const std::uint32_t first = wideIds ? in.u32be() : in.u16be();
+      if (reference.type == Fourcc(type) && id == from && count > 0 && in.ok())
+        return first;
+    }
+  }
+  return 0;
 }
 
 // A big-endian number of 0, 4 or 8 bytes, as iloc sizes its fields.
@@ -162,9 +197,10 @@ Bytes ItemStart(Bytes file, const std::vector<Box>& meta, heif_item_id item) {
   return {};
 }
 
-// Whether a grid or overlay in the file would make a canvas TooManyPixels
-// refuses: libheif takes its size from the item's data, not from its ispe,
-// and allocates it before decoding a tile.
+// Whether a grid or overlay in the file claims a canvas that TooManyPixels
+// refuses, or a grid one larger than its tiles cover: libheif takes the
+// canvas's size from the item's data alone, not from its ispe, and allocates
+// it before decoding a tile.
 bool HasTooLargeCanvas(Bytes file) {
   for (const Box& top : Boxes(file)) {
     if (top.type != Fourcc("meta") || top.body.size() < 4)
@@ -185,13 +221,21 @@ bool HasTooLargeCanvas(Bytes file) {
         const std::uint32_t type = in.u32be();
         if (type != Fourcc("grid") && type != Fourcc("iovl"))
           continue;
+        const bool grid = type == Fourcc("grid");
         ByteReader data(ItemStart(file, meta, id));
         data.u8();  // version
         const bool wide = data.u8() & 1;
-        data.skip(type == Fourcc("grid") ? 2 : 8);  // rows and columns, or the fill colour
+        const unsigned rows = data.u8() + 1u, columns = data.u8() + 1u;
+        if (!grid)
+          data.skip(6);  // the rest of the fill colour
         const std::uint64_t width = wide ? data.u32be() : data.u16be();
         const std::uint64_t height = wide ? data.u32be() : data.u16be();
-        if (data.ok() && TooManyPixels(width, height))
+        if (!data.ok())
+          continue;
+        const auto [tileWidth, tileHeight] = StoredSize(meta, FirstReference(meta, id, "dimg"));
+        if (TooManyPixels(width, height) || (grid && tileWidth && tileHeight &&
+                                             (width > columns * std::uint64_t(tileWidth) ||
+                                              height > rows * std::uint64_t(tileHeight))))
           return true;
       }
     }

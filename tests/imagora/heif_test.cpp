@@ -124,7 +124,7 @@ TEST(HeifReduced, UsesTheThumbnailOfATurnedPictureOnlyWhenItIsTurnedAlike) {
   testing::WritePattern(dir / "pattern.ppm", 64, 48);
   Make(dir, "convert pattern.ppm a.png && avifenc a.png a.avif >/dev/null");
   WriteTurnedWithThumbnail(dir / "a.avif", dir / "b.heic");
-  EXPECT_EQ(OpenReducedSizes(dir / "b.heic", 30), (Reduced{24, 32, 48, 64}));
+  ASSERT_EQ(OpenReducedSizes(dir / "b.heic", 30), (Reduced{24, 32, 48, 64}));
   // Upright: a point in each quadrant has the colour heif-convert gives it.
   Make(dir, "heif-convert b.heic ref.png >/dev/null && convert ref.png -scale 24x32! ppm:ref.pnm");
   const testing::RgbImage want = ReadPnm(dir / "ref.pnm");
