@@ -227,7 +227,7 @@ bool HasTooLargeCanvas(Bytes file) {
         const bool wide = data.u8() & 1;
         const unsigned rows = data.u8() + 1u, columns = data.u8() + 1u;
         if (!grid)
-          data.skip(6);  // the rest of the fill colour
+          data.skip(6);  // an overlay has 8 bytes of fill colour there
         const std::uint64_t width = wide ? data.u32be() : data.u16be();
         const std::uint64_t height = wide ? data.u32be() : data.u16be();
         if (!data.ok())
@@ -250,6 +250,9 @@ struct Primary {
 };
 
 Primary OpenPrimary(Bytes file) {
+  // libheif reads files without an ftyp box too, which are not ours to take.
+  if (!IsHeif(file))
+    return {};
   Primary p;
   p.context.reset(heif_context_alloc());
   if (!p.context)
