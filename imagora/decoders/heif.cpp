@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <exception>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -331,6 +332,17 @@ bool DecodeHandle(const heif_image_handle* handle, DibBuilder& dib) {
   return true;
 }
 
+// libheif lets the standard library's exceptions out (memory running out,
+// above all), as do the lists of boxes here: a refusal like any other.
+template <typename Decode>
+bool WithoutThrowing(Decode decode) {
+  try {
+    return decode();
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 }  // namespace
 
 bool IsHeif(Bytes file) {
@@ -353,61 +365,65 @@ bool IsHeif(Bytes file) {
 }
 
 bool DecodeHeif(Bytes file, DibHandle* out, ProgressReporter& progress) {
-  progress.report(0);
-  const Primary primary = OpenPrimary(file);
-  DibBuilder dib;
-  if (!primary.handle || !DecodeHandle(primary.handle.get(), dib))
-    return false;
-  dib.finish(out);
-  progress.report(100);
-  return true;
+  return WithoutThrowing([&] {
+    progress.report(0);
+    const Primary primary = OpenPrimary(file);
+    DibBuilder dib;
+    if (!primary.handle || !DecodeHandle(primary.handle.get(), dib))
+      return false;
+    dib.finish(out);
+    progress.report(100);
+    return true;
+  });
 }
 
 bool DecodeHeifReduced(Bytes file, int boxWidth, int boxHeight, DibHandle* out,
                        ProgressReporter& progress, int* fullWidth, int* fullHeight) {
-  progress.report(0);
-  const Primary primary = OpenPrimary(file);
-  int width, height;
-  if (!primary.handle || !UprightSize(primary.handle.get(), &width, &height))
-    return false;
-  const FittedSize fit = FitIntoBox(width, height, boxWidth, boxHeight);
-  const std::int64_t W = width, H = height;
+  return WithoutThrowing([&] {
+    progress.report(0);
+    const Primary primary = OpenPrimary(file);
+    int width, height;
+    if (!primary.handle || !UprightSize(primary.handle.get(), &width, &height))
+      return false;
+    const FittedSize fit = FitIntoBox(width, height, boxWidth, boxHeight);
+    const std::int64_t W = width, H = height;
 
-  // The smallest thumbnail of the picture's shape that still covers the box.
-  // libheif turns and mirrors each item by its own properties, so one without
-  // the picture's would come out the wrong way round: such a thumbnail does
-  // not serve.
-  const heif_image_handle* p = primary.handle.get();
-  heif_item_id primaryId = 0;
-  heif_context_get_primary_image_ID(primary.context.get(), &primaryId);
-  const Transforms turns = TransformsOf(file, primaryId);
-  const int count = heif_image_handle_get_number_of_thumbnails(p);
-  std::vector<heif_item_id> ids(std::size_t(std::max(count, 0)));
-  ids.resize(std::size_t(heif_image_handle_get_list_of_thumbnail_IDs(p, ids.data(), count)));
-  Handle best;
-  for (const heif_item_id id : ids) {
-    heif_image_handle* found = nullptr;
-    if (heif_image_handle_get_thumbnail(p, id, &found).code != heif_error_Ok)
-      continue;
-    Handle thumbnail(found);
-    const std::int64_t w = heif_image_handle_get_width(found),
-                       h = heif_image_handle_get_height(found);
-    const bool sameShape = std::abs(h * W - w * H) <= std::min(W, H);  // within a pixel
-    const bool largeEnough = w >= fit.width && h >= fit.height;
-    if (sameShape && largeEnough && w < W && TransformsOf(file, id) == turns &&
-        (!best || w < heif_image_handle_get_width(best.get())))
-      best = std::move(thumbnail);
-  }
+    // The smallest thumbnail of the picture's shape that still covers the box.
+    // libheif turns and mirrors each item by its own properties, so one without
+    // the picture's would come out the wrong way round: such a thumbnail does
+    // not serve.
+    const heif_image_handle* p = primary.handle.get();
+    heif_item_id primaryId = 0;
+    heif_context_get_primary_image_ID(primary.context.get(), &primaryId);
+    const Transforms turns = TransformsOf(file, primaryId);
+    const int count = heif_image_handle_get_number_of_thumbnails(p);
+    std::vector<heif_item_id> ids(std::size_t(std::max(count, 0)));
+    ids.resize(std::size_t(heif_image_handle_get_list_of_thumbnail_IDs(p, ids.data(), count)));
+    Handle best;
+    for (const heif_item_id id : ids) {
+      heif_image_handle* found = nullptr;
+      if (heif_image_handle_get_thumbnail(p, id, &found).code != heif_error_Ok)
+        continue;
+      Handle thumbnail(found);
+      const std::int64_t w = heif_image_handle_get_width(found),
+                         h = heif_image_handle_get_height(found);
+      const bool sameShape = std::abs(h * W - w * H) <= std::min(W, H);  // within a pixel
+      const bool largeEnough = w >= fit.width && h >= fit.height;
+      if (sameShape && largeEnough && w < W && TransformsOf(file, id) == turns &&
+          (!best || w < heif_image_handle_get_width(best.get())))
+        best = std::move(thumbnail);
+    }
 
-  DibBuilder dib;
-  // A damaged thumbnail leaves the picture itself.
-  if (!(best && DecodeHandle(best.get(), dib)) && !DecodeHandle(p, dib))
-    return false;
-  dib.finish(out);
-  *fullWidth = width;
-  *fullHeight = height;
-  progress.report(100);
-  return true;
+    DibBuilder dib;
+    // A damaged thumbnail leaves the picture itself.
+    if (!(best && DecodeHandle(best.get(), dib)) && !DecodeHandle(p, dib))
+      return false;
+    dib.finish(out);
+    *fullWidth = width;
+    *fullHeight = height;
+    progress.report(100);
+    return true;
+  });
 }
 
 }  // namespace imagora::detail
