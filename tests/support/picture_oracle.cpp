@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -209,6 +210,21 @@ std::string WithExifOrientation(const std::string& jpeg, int orientation) {
   const std::string app1 =
       std::string("\xFF\xE1", 2) + char(length >> 8) + char(length & 0xFF) + payload;
   return jpeg.substr(0, 2) + app1 + jpeg.substr(2);
+}
+
+void ExpectEveryTruncationRefused(Decoder decode, const std::string& file,
+                                  const std::string& name) {
+  const detail::Bytes whole(reinterpret_cast<const std::uint8_t*>(file.data()), file.size());
+  detail::ProgressReporter progress(nullptr);
+  Dib decoded;
+  ASSERT_TRUE(decode(whole, &decoded.get(), progress)) << name;
+  for (std::size_t length = 0; length < file.size(); ++length) {
+    DibHandle out, before;
+    std::memset(&out, 0x5A, sizeof out);
+    before = out;
+    EXPECT_FALSE(decode(whole.first(length), &out, progress)) << name << " cut at " << length;
+    EXPECT_EQ(std::memcmp(&out, &before, sizeof out), 0) << name << " cut at " << length;
+  }
 }
 
 }  // namespace imagora::testing

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "imagora/detail/decoders.h"
 #include "imagora/imagora.h"
 
 namespace imagora::testing {
@@ -43,6 +44,14 @@ RgbImage Decode(const std::string& path, int* bitsPerPixel = nullptr);
 // yellow from the top left) and a white mark near the top-left corner that is
 // symmetric in no axis, so flips, mirrors and swapped channels all show.
 void WritePattern(const std::string& ppmPath, int width, int height);
+
+// A decoder of whole files in memory, as the format table holds them.
+using Decoder = bool (*)(detail::Bytes, DibHandle*, detail::ProgressReporter&);
+
+// The whole file decodes; cut short anywhere, it gives no picture, leaves the
+// output as it was and draws no sanitizer report.
+void ExpectEveryTruncationRefused(Decoder decode, const std::string& file,
+                                  const std::string& name = "");
 
 // The JPEG with an Exif block that carries only the orientation (1 to 8).
 std::string WithExifOrientation(const std::string& jpeg, int orientation);
