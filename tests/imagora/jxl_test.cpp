@@ -3,7 +3,6 @@
 // reading.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>

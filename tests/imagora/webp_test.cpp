@@ -3,7 +3,6 @@
 // with dwebp's own reading.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string_view>
 #include <vector>
 
