@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -160,8 +161,16 @@ int main(int argc, char** argv) {
   for (const Command& command : kCommands) {
     if (command.name != name)
       continue;
-    if (!AsksForHelp(args))
-      return command.run(args);
+    if (!AsksForHelp(args)) {
+      // Output goes through a temporary file that unwinding removes; an
+      // export says more itself.
+      try {
+        return command.run(args);
+      } catch (const std::bad_alloc&) {
+        Fail("not enough memory; nothing was written");
+        return kFailure;
+      }
+    }
     std::fputs(CommandHelp(command).c_str(), stdout);
     return kSuccess;
   }

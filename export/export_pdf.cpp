@@ -1,5 +1,7 @@
 #include "export/export_pdf.h"
 
+#include <new>
+
 #include "export/pdf_writer.h"
 #include "export/picture_jpeg.h"
 #include "export/picture_pages.h"
@@ -20,9 +22,18 @@ std::string RefusedPicturesWarning(const std::vector<RefusedPicture>& refused, s
   return text;
 }
 
-bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messages& messages,
-               ProgressSink* progress, Shell* opener, const ExportOptions& options,
-               std::vector<RefusedPicture>* refused) {
+namespace {
+
+constexpr const char* kNotEnoughMemory = "not enough memory";
+
+std::string CannotWrite(const std::string& fileName, const std::string& reason) {
+  return "Can not write the file " + fileName + " (" + reason +
+         "). Nothing was exported; an earlier file of that name is unchanged.";
+}
+
+bool Export(const SlideDocument& document, const std::string& fileName, Messages& messages,
+            ProgressSink* progress, Shell* opener, const ExportOptions& options,
+            std::vector<RefusedPicture>* refused) {
   const std::uint32_t count = document.Slides.Count();
   if (count > kMaxPictures) {
     messages.error("A slideshow can hold at most " + std::to_string(kMaxPictures) +
@@ -38,8 +49,7 @@ bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messa
   }
   const auto failed = [&](const std::string& reason) {
     file.discard();
-    messages.error("Can not write the file " + fileName + " (" + reason +
-                   "). Nothing was exported; an earlier file of that name is unchanged.");
+    messages.error(CannotWrite(fileName, reason));
     return false;
   };
 
@@ -47,7 +57,7 @@ bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messa
   pdf.WriteHeader();
   const SlideshowSettings& settings = document.Settings;
   if (!pdf.WriteFixedObjects(settings.FullScreen, count, BuildSvgText(document.Slides, settings)))
-    return failed("out of memory");
+    return failed(kNotEnoughMemory);
 
   std::vector<PictureSize> sizes;
   std::vector<RefusedPicture> placeholders;
@@ -65,7 +75,7 @@ bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messa
   if (!file.reason().empty())
     return failed(file.reason());
   if (!made)
-    return failed("out of memory");
+    return failed(kNotEnoughMemory);
   pdf.WriteTrailer();
   if (options.picturePages)
     WritePicturePages(pdf, document.Slides, settings, sizes);
@@ -79,6 +89,22 @@ bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messa
   if (settings.ShowPdfAfterCreation && opener)
     opener->openDocument(ShortPathOf(fileName));
   return true;
+}
+
+}  // namespace
+
+bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messages& messages,
+               ProgressSink* progress, Shell* opener, const ExportOptions& options,
+               std::vector<RefusedPicture>* refused) {
+  // Memory can run out anywhere: in a picture, the slideshow text, a caption's
+  // glyphs. Unwinding has dropped the temporary file and freed what the export
+  // held by the time the message is made.
+  try {
+    return Export(document, fileName, messages, progress, opener, options, refused);
+  } catch (const std::bad_alloc&) {
+    messages.error(CannotWrite(fileName, kNotEnoughMemory));
+    return false;
+  }
 }
 
 }  // namespace lumaret

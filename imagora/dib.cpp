@@ -61,6 +61,7 @@ namespace detail {
 
 namespace {
 thread_local bool refusedForSize = false;
+thread_local bool outOfMemory = false;
 }  // namespace
 
 bool TooManyPixels(std::uint64_t width, std::uint64_t height) {
@@ -72,6 +73,15 @@ bool TooManyPixels(std::uint64_t width, std::uint64_t height) {
 
 void ResetTooManyPixels() {
   refusedForSize = false;
+  outOfMemory = false;
+}
+
+void NoteOutOfMemory() {
+  outOfMemory = true;
+}
+
+bool RanOutOfMemory() {
+  return outOfMemory;
 }
 
 bool RefusedTooManyPixels() {
@@ -95,6 +105,7 @@ void newdib(DibHandle* out, int width, int height, int bitsPerPixel,
   auto* info = static_cast<BitmapInfo*>(std::calloc(1, sizeof(BitmapInfo)));
   auto* bits = info ? AllocatePixels(out, std::size_t(rowBytes) * std::size_t(height)) : nullptr;
   if (!info || !bits) {
+    detail::NoteOutOfMemory();
     std::free(info);
     std::memset(out, 0, sizeof *out);
     return;

@@ -72,6 +72,11 @@ bool TooManyPixels(std::uint64_t width, std::uint64_t height);
 // Whether TooManyPixels refused a picture on this thread since the last reset.
 void ResetTooManyPixels();
 bool RefusedTooManyPixels();
+// A decoder (or newdib) that could not get the memory for a picture says so
+// here, so that a valid picture is not reported as damaged; reset with
+// ResetTooManyPixels.
+void NoteOutOfMemory();
+bool RanOutOfMemory();
 }  // namespace detail
 
 // Bytes per pixel row of a DIB: whole 32-bit words.

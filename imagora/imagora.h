@@ -12,11 +12,21 @@
 namespace imagora {
 
 // Why a file gave no picture, or a picture no JPEG.
-enum class Refusal { None, Missing, NotReadable, NotAPicture, Damaged, TooLarge, TooLargeForJpeg };
+enum class Refusal {
+  None,
+  Missing,
+  NotReadable,
+  NotAPicture,
+  Damaged,
+  TooLarge,
+  TooLargeForJpeg,
+  OutOfMemory
+};
 
 // The reason in words for the user: "missing", "not readable", "not a
 // picture", "damaged", "larger than 2^28 pixels", "wider or higher than the
-// 65500 pixels a JPEG can hold"; empty for None.
+// 65500 pixels a JPEG can hold", "not enough memory to open it"; empty for
+// None.
 const char* RefusalText(Refusal why);
 
 // Decodes the file into out, choosing the decoder by the file's content.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "imagora/detail/decoders.h"
+#include "imagora/detail/jpeg_bytes.h"
 #include "imagora/detail/jpeg_common.h"
 #include "imagora/detail/orientation.h"
 #include "imagora/imagora.h"
@@ -82,6 +83,40 @@ bool ReadHeader(Bytes file, Header& header) {
   return true;
 }
 
+// Whether libjpeg reads every scan and marker up to the end of the image
+// without an error or even a warning: a reader shows damage that the header
+// hides, and OpenDib would have refused or repaired it. Decoded at 1/8 scale,
+// which entropy-decodes every coefficient but transforms only the DC ones.
+// Kept free of objects with destructors: errors leave by longjmp.
+bool ReadsCleanly(Bytes file) {
+  jpeg_decompress_struct cinfo;
+  detail::JpegErrors errors;
+  cinfo.err = detail::UseJpegErrors(errors);
+  cinfo.err->emit_message = [](j_common_ptr common, int level) {
+    if (level < 0)
+      detail::OnJpegError(common);
+  };
+  jpeg_create_decompress(&cinfo);
+  if (setjmp(errors.jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
+  jpeg_read_header(&cinfo, TRUE);
+  cinfo.scale_num = 1;
+  cinfo.scale_denom = 8;
+  cinfo.dct_method = JDCT_IFAST;
+  cinfo.do_fancy_upsampling = FALSE;
+  jpeg_start_decompress(&cinfo);
+  JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                              cinfo.output_width * cinfo.output_components, 1);
+  while (cinfo.output_scanline < cinfo.output_height)
+    jpeg_read_scanlines(&cinfo, row, 1);
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  return true;
+}
+
 // The picture stood upright by moving its coefficient blocks, which is exact
 // only when no partial block row or column at an edge would have to move
 // (TJXOPT_PERFECT). The markers stay behind: an Exif orientation copied
@@ -109,17 +144,17 @@ bool TurnLosslessly(Bytes file, int orientation, std::string& jpeg) {
 
 }  // namespace
 
-bool KeepJpeg(const char* fileName, KeptJpeg& kept, lumaret::ProgressSink* owner) {
-  detail::ProgressReporter progress(owner);
-  lumaret::FileBytes file = lumaret::ReadWholeFile(fileName, std::size_t{1} << 30);
-  const Bytes bytes(reinterpret_cast<const std::uint8_t*>(file.bytes.data()), file.bytes.size());
+bool detail::KeepJpeg(std::string file, KeptJpeg& kept, ProgressReporter& progress) {
+  const Bytes bytes(reinterpret_cast<const std::uint8_t*>(file.data()), file.size());
   Header header;
-  if (!file.ok || !detail::IsJpeg(bytes) || !ReadHeader(bytes, header) || !header.takes ||
-      header.orientation < 1 || header.orientation > 8)
+  if (!IsJpeg(bytes) || !ReadHeader(bytes, header) || !header.takes || header.orientation < 1 ||
+      header.orientation > 8)
     return false;
   progress.report(0);
+  if (!ReadsCleanly(bytes))
+    return false;
   if (header.orientation == 1) {
-    kept.bytes = std::move(file.bytes);
+    kept.bytes = std::move(file);
   } else {
     if (!TurnLosslessly(bytes, header.orientation, kept.bytes))
       return false;
@@ -131,6 +166,12 @@ bool KeepJpeg(const char* fileName, KeptJpeg& kept, lumaret::ProgressSink* owner
   kept.grey = header.grey;
   progress.report(100);
   return true;
+}
+
+bool KeepJpeg(const char* fileName, KeptJpeg& kept, lumaret::ProgressSink* owner) {
+  detail::ProgressReporter progress(owner);
+  lumaret::FileBytes file = lumaret::ReadWholeFile(fileName, std::size_t{1} << 30);
+  return file.ok && detail::KeepJpeg(std::move(file.bytes), kept, progress);
 }
 
 }  // namespace imagora

@@ -1,4 +1,5 @@
 #include <cstring>
+#include <new>
 
 #include "imagora/detail/decoders.h"
 #include "imagora/detail/reduced_jpeg.h"
@@ -67,6 +68,8 @@ const char* RefusalText(Refusal why) {
       return "larger than 2^28 pixels";
     case Refusal::TooLargeForJpeg:
       return "wider or higher than the 65500 pixels a JPEG can hold";
+    case Refusal::OutOfMemory:
+      return "not enough memory to open it";
   }
   return "";
 }
@@ -87,10 +90,19 @@ void DecodeFile(DibHandle* out, const char* fileName, lumaret::ProgressSink* own
   } else {
     const Bytes bytes(reinterpret_cast<const std::uint8_t*>(file.bytes.data()), file.bytes.size());
     ResetTooManyPixels();
-    if (!decode(bytes, progress)) {
+    bool decoded;
+    try {
+      decoded = decode(bytes, progress);
+    } catch (const std::bad_alloc&) {
+      deldib(out);
+      NoteOutOfMemory();
+      decoded = false;
+    }
+    if (!decoded) {
       std::memset(out, 0, sizeof *out);
       refusal = !FormatOf(bytes)         ? Refusal::NotAPicture
                 : RefusedTooManyPixels() ? Refusal::TooLarge
+                : RanOutOfMemory()       ? Refusal::OutOfMemory
                                          : Refusal::Damaged;
     }
   }

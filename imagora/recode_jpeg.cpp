@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "imagora/detail/decoders.h"
+#include "imagora/detail/jpeg_bytes.h"
 #include "imagora/detail/jpeg_common.h"
 #include "imagora/detail/orientation.h"
 #include "imagora/imagora.h"
@@ -15,24 +16,21 @@ namespace {
 
 using detail::Bytes;
 
-// Kept free of objects with destructors: errors leave by longjmp. On success
-// *out holds the new file (freed by the caller with free).
-bool Recode(Bytes file, unsigned char** out, unsigned long* size, int* width, int* height,
+// Kept free of objects with destructors: errors leave by longjmp. out.data
+// is the caller's to free, whatever the outcome.
+bool Recode(Bytes file, detail::JpegOutput& out, int* width, int* height,
             detail::ProgressReporter& progress) {
   jpeg_decompress_struct in;
   jpeg_compress_struct to;
   detail::JpegErrors inErrors, toErrors;
   in.err = detail::UseJpegErrors(inErrors);
   to.err = detail::UseJpegErrors(toErrors);
-  *out = nullptr;
-  *size = 0;
   jpeg_create_decompress(&in);
   jpeg_create_compress(&to);
+  detail::UseJpegOutput(to, out);
   if (setjmp(inErrors.jump) || setjmp(toErrors.jump)) {
     jpeg_destroy_decompress(&in);
     jpeg_destroy_compress(&to);
-    std::free(*out);
-    *out = nullptr;
     return false;
   }
   jpeg_mem_src(&in, file.data(), static_cast<unsigned long>(file.size()));
@@ -49,7 +47,6 @@ bool Recode(Bytes file, unsigned char** out, unsigned long* size, int* width, in
   // Exactly what OpenDib and SaveDib do, minus the picture in between.
   in.out_color_space = JCS_EXT_BGR;
   jpeg_start_decompress(&in);
-  jpeg_mem_dest(&to, out, size);
   detail::SetUpJpegEncoder(to, in.output_width, in.output_height);
   jpeg_start_compress(&to, TRUE);
   // A strip of rows at a time: the decoder and the encoder each run while
@@ -75,22 +72,29 @@ bool Recode(Bytes file, unsigned char** out, unsigned long* size, int* width, in
 
 }  // namespace
 
+bool detail::RecodeJpeg(Bytes file, std::string& jpeg, int* width, int* height,
+                        ProgressReporter& progress) {
+  if (!IsJpeg(file))
+    return false;
+  progress.report(0);
+  JpegOutput out;
+  const bool recoded = Recode(file, out, width, height, progress);
+  if (recoded)
+    jpeg.assign(reinterpret_cast<const char*>(out.data), out.size);
+  std::free(out.data);
+  if (recoded)
+    progress.report(100);
+  return recoded;
+}
+
 bool RecodeJpeg(const char* fileName, std::string& jpeg, int* width, int* height,
                 lumaret::ProgressSink* owner) {
   detail::ProgressReporter progress(owner);
   const lumaret::FileBytes file = lumaret::ReadWholeFile(fileName, std::size_t{1} << 30);
-  const Bytes bytes(reinterpret_cast<const std::uint8_t*>(file.bytes.data()), file.bytes.size());
-  if (!file.ok || !detail::IsJpeg(bytes))
-    return false;
-  progress.report(0);
-  unsigned char* out;
-  unsigned long size;
-  if (!Recode(bytes, &out, &size, width, height, progress))
-    return false;
-  jpeg.assign(reinterpret_cast<const char*>(out), size);
-  std::free(out);
-  progress.report(100);
-  return true;
+  return file.ok &&
+         detail::RecodeJpeg(
+             Bytes(reinterpret_cast<const std::uint8_t*>(file.bytes.data()), file.bytes.size()),
+             jpeg, width, height, progress);
 }
 
 }  // namespace imagora

@@ -21,16 +21,16 @@ int jpegQuality = 75;
 unsigned char* Encode(const DibHandle* picture, unsigned long* size) {
   jpeg_compress_struct cinfo;
   detail::JpegErrors err;
+  detail::JpegOutput out;
   cinfo.err = detail::UseJpegErrors(err);
-  unsigned char* buffer = nullptr;
   *size = 0;
+  jpeg_create_compress(&cinfo);
+  detail::UseJpegOutput(cinfo, out);
   if (setjmp(err.jump)) {
     jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
+    std::free(out.data);
     return nullptr;
   }
-  jpeg_create_compress(&cinfo);
-  jpeg_mem_dest(&cinfo, &buffer, size);
   const BitmapInfoHeader& h = picture->Info->bmiHeader;
   detail::SetUpJpegEncoder(cinfo, JDIMENSION(h.biWidth), JDIMENSION(h.biHeight));
   jpeg_start_compress(&cinfo, TRUE);
@@ -42,7 +42,8 @@ unsigned char* Encode(const DibHandle* picture, unsigned long* size) {
   }
   jpeg_finish_compress(&cinfo);
   jpeg_destroy_compress(&cinfo);
-  return buffer;
+  *size = static_cast<unsigned long>(out.size);
+  return out.data;
 }
 
 bool WriteAll(int fd, const unsigned char* data, unsigned long size) {

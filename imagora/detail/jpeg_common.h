@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "imagora/detail/byte_reader.h"
+#include "imagora/dib.h"
 
 // clang-format off
 #include <jpeglib.h>
@@ -20,6 +21,8 @@ struct JpegErrors {
 };
 
 [[noreturn]] inline void OnJpegError(j_common_ptr cinfo) {
+  if (cinfo->err->msg_code == JERR_OUT_OF_MEMORY)
+    NoteOutOfMemory();
   std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1);
 }
 
@@ -49,6 +52,20 @@ inline jpeg_error_mgr* UseJpegErrors(JpegErrors& errors) {
   errors.pub.emit_message = OnJpegMessage;
   return &errors.pub;
 }
+
+// A growing buffer for the encoder that stays the caller's to free, even when
+// an error leaves by longjmp. (libjpeg's own memory destination frees the
+// buffer when it grows it but hands the new one back only at the end, so after
+// an error the caller would hold a freed pointer and lose the live one.)
+struct JpegOutput {
+  jpeg_destination_mgr pub;
+  unsigned char* data;  // malloc'ed; free() it whatever happened
+  std::size_t size;     // bytes written, once jpeg_finish_compress returns
+};
+
+// Makes out the destination of cinfo; out.data is null until the encoder
+// starts, and always either null or the one live buffer.
+void UseJpegOutput(jpeg_compress_struct& cinfo, JpegOutput& out);
 
 // The quality last set with SetJPEGQual.
 int JpegQuality();

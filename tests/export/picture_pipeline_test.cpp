@@ -144,6 +144,18 @@ const KeepCase kKeepCases[] = {
     {"RGB", "cjpeg -rgb pattern.ppm", Kept::Encoded},
     {"arithmetic", "cjpeg -arithmetic pattern.ppm", Kept::Encoded},
     {"cut short", "cjpeg pattern.ppm | head -c 600", Kept::Black},
+    // Damage past the header that a reader shows as no picture or black.
+    {"progressive, last scan cut short",
+     "cjpeg -progressive pattern.ppm | perl -0777 -pe 's/(.*\\xff\\xda.{12}).*/$1\\xff\\xd9/s'",
+     Kept::Encoded},
+    {"second frame header after the scan",
+     "cjpeg pattern.ppm | perl -0777 -pe '($f) = /(\\xff\\xc0.{17})/s; "
+     "s/\\xff\\xd9$/$f\\xff\\xd9/s'",
+     Kept::Black},
+    {"broken table after the scan",
+     "cjpeg pattern.ppm | perl -0777 -pe 's/\\xff\\xd9$/\"\\xff\\xc4\\0\\x13\\x05\" . \"\\0\" x 16 "
+     ". \"\\xff\\xd9\"/se'",
+     Kept::Black},
 };
 
 class KeepJpegExport : public ::testing::Test {
@@ -221,6 +233,42 @@ TEST_F(KeepJpegExport, GoesInUnchangedOrTurnedWhereAReaderShowsWhatOpenDibDecode
       EXPECT_TRUE(oracle::SamePicture({1, 1, {shown.at(x, y)}}, {1, 1, {decoded.at(x, y)}}, 8))
           << x << "," << y;
   }
+}
+
+// A photo cut short anywhere, as a half-copied file is, gets the placeholder
+// in both modes, whatever the encoder had written when the data ran out.
+TEST_F(KeepJpegExport, APhotoCutShortAnywhereGetsThePlaceholderInBothModes) {
+  ASSERT_EQ(oracle::Shell("convert -seed 1 -size 640x480 plasma:fractal -blur 0x1 -quality 92 '" +
+                          dir / "photo.jpg" + "'"),
+            0);
+  const std::string photo = ReadBytes(dir / "photo.jpg");
+  doc.AddPictures({dir / "cut.jpg"}, false);
+  for (std::size_t size = 1024; size < photo.size(); size += 1024) {
+    testing::WriteBytes(dir / "cut.jpg", photo.substr(0, size));
+    for (const bool keepJpeg : {false, true}) {
+      std::vector<RefusedPicture> refused;
+      ASSERT_TRUE(ExportPdf(doc, dir / "show.pdf", messages, nullptr, nullptr,
+                            {.pictures = {.keepJpeg = keepJpeg, .threads = 1}}, &refused));
+      ASSERT_EQ(refused.size(), 1u) << size;
+      EXPECT_EQ(refused[0].Reason, "damaged") << size;
+    }
+  }
+}
+
+// Memory may run out anywhere in an export: the message names it, and no
+// file is left, neither the new one nor a temporary; an earlier one stays.
+TEST_F(KeepJpegExport, RunningOutOfMemoryLeavesNothingAndSaysSo) {
+  struct OutOfMemory : ProgressSink {
+    void progress(int) override { throw std::bad_alloc(); }
+  } outOfMemory;
+  doc.AddPictures({Make(kKeepCases[0], 0), Make(kKeepCases[1], 1)}, false);
+  testing::WriteBytes(dir / "show.pdf", "earlier");
+  const auto before = dir.Files();
+  EXPECT_FALSE(ExportPdf(doc, dir / "show.pdf", messages, &outOfMemory, nullptr, {}));
+  EXPECT_EQ(ReadBytes(dir / "show.pdf"), "earlier");
+  EXPECT_EQ(dir.Files(), before);
+  ASSERT_EQ(messages.errors().size(), 1u);
+  EXPECT_NE(messages.errors()[0].find("(not enough memory)"), std::string::npos);
 }
 
 // A show of every kind of picture: each format, a turned photo, files that
