@@ -52,9 +52,11 @@ class CliTest : public ::testing::Test {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out,
             testing::ReadBytes(scratch / "stderr")};
   }
-  // Everything a terminal shows of the command: stdout and stderr are a pty.
-  std::string OnTerminal(const std::vector<std::string>& args) {
-    std::string command = Quote(LUMARET_CLI);
+  // Everything a terminal shows of the command: stdout and stderr are a pty,
+  // set up by the shell words of before.
+  std::string OnTerminal(const std::vector<std::string>& args,
+                         const std::string& before = "TERM=xterm") {
+    std::string command = before + " " + Quote(LUMARET_CLI);
     for (const std::string& a : args)
       command += " " + Quote(a);
     EXPECT_EQ(imagora::testing::Shell("script -q -e -c " + Quote(command) +
@@ -416,6 +418,19 @@ TEST_F(CliTest, ExportAndPreviewDrawTheirBarOnlyOnATerminal) {
         << shown;
     EXPECT_EQ(OnTerminal({command, "--quiet", project, out}).find("\033[K"), std::string::npos);
     EXPECT_EQ(Cli({command, project, out}).err.find("\033[K"), std::string::npos);
+    // No line fills a narrow terminal's last column, where it would wrap.
+    std::string narrow = OnTerminal({command, project, out}, "stty cols 20; TERM=xterm");
+    narrow.erase(narrow.find("lumaret-cli: "));  // the warning may wrap
+    for (std::size_t at; (at = narrow.find("\033[K")) != std::string::npos;)
+      narrow.erase(at, 3);
+    for (std::size_t from = 0, to; (to = narrow.find_first_of("\r\n", from)) != std::string::npos;
+         from = to + 1)
+      EXPECT_LE(to - from, 19u) << narrow.substr(from, to - from);
+    EXPECT_NE(narrow.find("3/3  100%"), std::string::npos) << narrow;
+    // A dumb terminal gets spaces, not escape codes.
+    const std::string dumb = OnTerminal({command, project, out}, "TERM=dumb");
+    EXPECT_EQ(dumb.find('\033'), std::string::npos) << dumb;
+    EXPECT_NE(dumb.find(" \rlumaret-cli: " + out + ": warning: "), std::string::npos) << dumb;
   }
 }
 
@@ -425,6 +440,7 @@ struct BarCase {
   std::vector<int> percents;
   int lastAtMs;
   const char* line;  // the last one drawn
+  int columns = 80;
 };
 
 TEST(TerminalProgress, ShowsPictureShareElapsedAndLeft) {
@@ -436,6 +452,12 @@ TEST(TerminalProgress, ShowsPictureShareElapsedAndLeft) {
       // Too soon after the last drawing, and no new picture.
       {4, {0, 30}, 50, "[....................]  1/4    0%  0:00 elapsed  -:-- left"},
       {2, {0, 100, 0, 100}, 125000, "[####################]  2/2  100%  2:05 elapsed  0:00 left"},
+      // Narrower: a shorter bar, then no estimate, then no time, then no bar.
+      {4, {0, 100, 0, 50}, 3000, "[####.......]  2/4   37%  0:03 elapsed  0:05 left", 50},
+      {4, {0, 100, 0, 50}, 3000, "[####........]  2/4   37%  0:03 elapsed", 40},
+      {4, {0, 100, 0, 50}, 3000, "[##....]  2/4   37%", 20},
+      {4, {0, 100, 0, 50}, 3000, "2/4   37%", 12},
+      {4, {0, 100, 0, 50}, 3000, "2/4 ", 5},
   };
   for (const BarCase& c : cases) {
     char* text = nullptr;
@@ -443,7 +465,11 @@ TEST(TerminalProgress, ShowsPictureShareElapsedAndLeft) {
     std::FILE* out = ::open_memstream(&text, &size);
     {
       std::chrono::steady_clock::time_point now;
-      cli::TerminalProgress bar(c.count, out, true, [&] { return now; });
+      cli::TerminalProgress bar(
+          c.count, out, true, [&] { return now; },
+          [&] {
+            return cli::Terminal{c.columns, true};
+          });
       for (std::size_t i = 0; i < c.percents.size(); ++i) {
         if (i + 1 == c.percents.size())
           now += std::chrono::milliseconds(c.lastAtMs);
@@ -457,6 +483,37 @@ TEST(TerminalProgress, ShowsPictureShareElapsedAndLeft) {
     std::fclose(out);
     std::free(text);
   }
+}
+
+// Without ESC[K, spaces cover what a shorter line leaves of the one before,
+// short of the last column even when the terminal has narrowed.
+TEST(TerminalProgress, OnADumbTerminalCoversTheLineBeforeWithSpaces) {
+  char* text = nullptr;
+  std::size_t size = 0;
+  std::FILE* out = ::open_memstream(&text, &size);
+  {
+    std::chrono::steady_clock::time_point now;
+    int columns = 80;
+    cli::TerminalProgress bar(
+        1, out, true, [&] { return now; },
+        [&] {
+          return cli::Terminal{columns, false};
+        });
+    bar.progress(0);
+    now += std::chrono::seconds(600);
+    bar.progress(50);
+    now += std::chrono::seconds(1);
+    bar.progress(100);
+    columns = 40;
+    bar.clear();
+  }
+  std::fclose(out);
+  EXPECT_EQ(std::string(text, size),
+            "\r[....................]  1/1    0%  0:00 elapsed  -:-- left"
+            "\r[##########..........]  1/1   50%  10:00 elapsed  10:00 left"
+            "\r[####################]  1/1  100%  10:01 elapsed  0:00 left \r" +
+                std::string(39, ' ') + "\r");
+  std::free(text);
 }
 
 TEST_F(CliTest, MakeReplacesAnEarlierProjectOrAnEmptyFile) {
