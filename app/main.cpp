@@ -16,6 +16,7 @@
 #include "app/accessibility.h"
 #include "app/main_form.h"
 #include "app/print_form.h"
+#include "app/recovery_copy.h"
 #include "app/view_pic_form.h"
 #include "imagora/imagora.h"
 #include "platform/cleanup_on_signal.h"
@@ -119,6 +120,9 @@ int main(int argc, char** argv) {
   lumaret::QtPrinterDialogs printerDialogs;
   lumaret::TMainForm form({messages, dialogs, shell, modal, settings, printer, printerDialogs},
                           arguments);
+  // A picture of the window for the manual is no work to keep or to offer back.
+  if (screenshot.isEmpty())
+    form.KeepRecoveryCopy(lumaret::RecoveryFolder());
   form.show();
 
   if (!screenshot.isEmpty()) {

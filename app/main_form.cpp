@@ -11,15 +11,18 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "app/about_box.h"
 #include "app/artwork.h"
+#include "app/busy_guard.h"
 #include "app/html_color_combo_box.h"
 #include "app/image_btn.h"
 #include "app/page_frame.h"
+#include "app/recovery_copy.h"
 #include "app/spin_edit.h"
 #include "app/start_files.h"
 #include "app/status_bar.h"
@@ -89,6 +92,13 @@ TMainForm::TMainForm(MainFormServices services, QStringList arguments, QWidget* 
   column->addWidget(StatusBar1);
 
   SettingsToControls();
+  for (TSpinEdit* edit : {TimeEd, TimeEd2, TextXEd, TextYEd, FontSizeEd})
+    connect(edit, &TSpinEdit::changed, this, &TMainForm::ShowChanged);
+  for (THtmlColorComboBox* combo : {HtmlColorComboBox1, HtmlColorComboBox2, HtmlColorComboBox3})
+    connect(combo, &THtmlColorComboBox::Changed, this, &TMainForm::ShowChanged);
+  for (QAbstractButton* check :
+       std::initializer_list<QAbstractButton*>{Blende2Check, VollScreenCheck, ShowPDFCheck})
+    connect(check, &QAbstractButton::toggled, this, &TMainForm::ShowChanged);
   // The wheel scrolls the grid wherever the pointer is in the window, and the
   // grid's keys reach the window before their controls: one filter sees it all.
   QCoreApplication::instance()->installEventFilter(this);
@@ -99,6 +109,7 @@ TMainForm::TMainForm(MainFormServices services, QStringList arguments, QWidget* 
 }
 
 TMainForm::~TMainForm() {
+  StopRecovery();
   QCoreApplication::instance()->removeEventFilter(this);
 }
 
@@ -332,6 +343,7 @@ void TMainForm::ControlsToSettings() {
 }
 
 void TMainForm::SettingsToControls() {
+  const BusyGuard showing(showingSettings_);
   const SlideshowSettings& s = doc_.Settings;
   ShowPDFCheck->setChecked(s.ShowPdfAfterCreation);
   TimeEd->setValue(s.FadeDuration());
@@ -356,6 +368,7 @@ void TMainForm::NewBtnClick() {
   doc_.CurrentPicture = 1;
   search_.clear();
   SlideListChanged();
+  ShowMatchesFile({});
 }
 
 void TMainForm::OpenBtnClick() {
@@ -374,7 +387,11 @@ void TMainForm::OpenProject(std::optional<std::string> path) {
   if (path) {
     // A file that cannot be loaded keeps the settings: they must be the ones on screen.
     ControlsToSettings();
-    OpenFileNow(doc_, *path, services_.messages);
+    const std::string before = EncodeProject(doc_);
+    if (OpenFileNow(doc_, *path, services_.messages))
+      ShowMatchesFile(*path);
+    else if (EncodeProject(doc_) != before)
+      ShowChanged();
     SettingsToControls();
   }
   SetCaptionBox({});
@@ -388,7 +405,8 @@ void TMainForm::SaveAsBtnClick() {
     return;
   SaveDialog1.fileName = *chosen;
   ControlsToSettings();
-  WriteProjectFile(doc_, *chosen, services_.messages);
+  if (WriteProjectFile(doc_, *chosen, services_.messages))
+    ShowMatchesFile(*chosen);
 }
 
 void TMainForm::SavePDFBtnClick() {
@@ -424,14 +442,17 @@ void TMainForm::FormShow() {
   if (firstShown_)
     return;
   firstShown_ = true;
-  if (arguments_.isEmpty())
+  if (arguments_.isEmpty()) {
+    OfferRecoveryCopy();
     return;
+  }
   const StartFiles start = SortStartFiles(arguments_);
   if (!start.refusal.empty()) {
     services_.messages.error(start.refusal);
   } else if (start.project) {
     ControlsToSettings();
-    OpenFileNow(doc_, *start.project, services_.messages);
+    if (OpenFileNow(doc_, *start.project, services_.messages))
+      showFile_ = *start.project;
     SettingsToControls();
     SlideListChanged();
   } else {
@@ -443,10 +464,15 @@ void TMainForm::FormShow() {
 void TMainForm::closeEvent(QCloseEvent* event) {
   bool canClose = true;
   FormCloseQuery(canClose);
-  if (canClose)
+  if (canClose) {
+    // A clean end: nothing to recover.
+    if (recoveryTimer_)
+      recoveryTimer_->stop();
+    RunRecovery([](RecoveryCopy& copy) { copy.remove(); });
     event->accept();
-  else
+  } else {
     event->ignore();
+  }
 }
 
 void TMainForm::FormCloseQuery(bool& canClose) {

@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,6 +28,8 @@ class QPlainTextEdit;
 class QPrinter;
 class QPushButton;
 class QScrollArea;
+class QThread;
+class QTimer;
 class QTreeWidget;
 class QRadioButton;
 class QTabWidget;
@@ -41,6 +45,7 @@ class THtmlColorComboBox;
 class TSpinEdit;
 class TViewPicForm;
 class PrinterDialogs;
+class RecoveryCopy;
 
 // The add dialog's filter, set each time before it opens.
 extern const char* const kPictureFilter;
@@ -116,6 +121,15 @@ class TMainForm : public QWidget, public ProgressSink {
 
   TViewPicForm& ViewPicForm() { return *ViewPicForm_; }
 
+  // From now on a recovery copy of the show is kept in folder, a moment after
+  // each change; the window's first showing offers the copy of a window that
+  // died. Off until called, and with an empty folder.
+  void KeepRecoveryCopy(const std::string& folder);
+  // Changes of the show since it was last opened, saved or made new.
+  bool Unsaved() const { return unsaved_; }
+  // The project file the show was opened from or saved to; empty for a new show.
+  const std::string& ShowFile() const { return showFile_; }
+
   // The file dialogs keep their options, and the name last chosen, for the run.
   FileDialogOptions OpenDialog1;
   FileDialogOptions OpenDialog2;
@@ -162,6 +176,17 @@ class TMainForm : public QWidget, public ProgressSink {
   void ControlsToSettings();
   void SettingsToControls();
 
+  // Pictures added, removed or moved, a caption or a setting edited.
+  void ShowChanged();
+  // The show is now the file's (empty: a new show): nothing left to recover.
+  void ShowMatchesFile(const std::string& file);
+  void ShowTitle();
+  void WriteRecoveryCopy();
+  void OfferRecoveryCopy();
+  // Runs on the copy's own thread, in the order asked.
+  void RunRecovery(std::function<void(RecoveryCopy&)> job);
+  void StopRecovery();
+
   MainFormServices services_;
   QStringList arguments_;
   SlideDocument doc_;
@@ -178,6 +203,14 @@ class TMainForm : public QWidget, public ProgressSink {
   CellDrag cellDrag_;
   bool gridPainting_ = false;  // decoding for the grid reports progress from inside its paint
   bool firstShown_ = false;
+  bool showingSettings_ = false;  // the controls take the show's settings, no edit
+  bool unsaved_ = false;
+  std::string showFile_;
+  std::string recoveryFolder_;
+  std::unique_ptr<RecoveryCopy> recovery_;
+  QTimer* recoveryTimer_ = nullptr;
+  QThread* recoveryThread_ = nullptr;
+  QObject* recoveryWorker_ = nullptr;
   QRect progressRect_;
   int progressPercent_ = 0;
 

@@ -230,12 +230,14 @@ void TMainForm::NewFotoBtnClick() {
 void TMainForm::AddPictureFiles(const std::vector<std::string>& files) {
   doc_.AddPictures(files, FilenamesCheck->isChecked());
   SlideListChanged();
+  ShowChanged();
 }
 
 void TMainForm::DelFotoBtnClick() {
   if (!DeletePicture(doc_))
     return;
   SlideListChanged();
+  ShowChanged();
   if (doc_.HasCurrentPicture())
     adibchanged();
   else
@@ -245,6 +247,7 @@ void TMainForm::DelFotoBtnClick() {
 void TMainForm::NachVornBtnClick() {
   if (!BringToFront(doc_))
     return;
+  ShowChanged();
   search_.refresh(doc_.Slides);
   ShowHits();
   PaintGridNow();
@@ -253,6 +256,7 @@ void TMainForm::NachVornBtnClick() {
 void TMainForm::NachHintenBtnClick() {
   if (!BringToBack(doc_))
     return;
+  ShowChanged();
   search_.refresh(doc_.Slides);
   ShowHits();
   PaintGridNow();
@@ -261,6 +265,7 @@ void TMainForm::NachHintenBtnClick() {
 void TMainForm::MovePictureTo(std::int32_t from, std::int32_t to) {
   if (!MovePicture(doc_, from, to))
     return;
+  ShowChanged();
   search_.refresh(doc_.Slides);
   ShowHits();
   ScrollImageInView();
@@ -284,6 +289,8 @@ void TMainForm::Memo1Change() {
   if (settingCaptionBox_)
     return;
   StoreCaption(doc_, CaptionBytes(Memo1->toPlainText()));
+  if (doc_.HasCurrentPicture())
+    ShowChanged();
   AnnounceGridChange(PaintBox1);
   // A caption is searched too: the hits follow it.
   if (!search_.text().empty()) {
