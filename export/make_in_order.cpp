@@ -43,8 +43,9 @@ bool MakeOneByOne(std::uint32_t count, ProgressSink* progress, const MakePicture
 
 class Pipeline {
  public:
-  Pipeline(std::uint32_t count, unsigned threads, const MakePicture& make)
-      : count_(count), slots_(threads + 1), make_(make) {
+  Pipeline(std::uint32_t count, unsigned threads, const MakePicture& make,
+           const MemoryBudget& budget)
+      : count_(count), slots_(threads + 1), make_(make), budget_(budget) {
     for (unsigned k = 0; k < threads; ++k) {
       try {
         workers_.emplace_back([this] { work(); });
@@ -72,6 +73,13 @@ class Pipeline {
       const std::uint32_t position = next_++;
       Slot& slot = slotOf(position);
       lock.unlock();
+      const std::uint64_t cost = costOf(position);
+      lock.lock();
+      changed_.wait(lock, [&] { return stop_ || spent_ == 0 || spent_ + cost <= budget_.bytes; });
+      if (stop_)
+        return;
+      spent_ += cost;
+      lock.unlock();
       bool made = false;
       try {
         made = make_(position, &slot.progress, slot.jpeg);
@@ -79,6 +87,7 @@ class Pipeline {
         made = false;
       }
       lock.lock();
+      spent_ -= cost;
       slot.made = made;
       slot.done = true;
       changed_.notify_all();
@@ -129,15 +138,28 @@ class Pipeline {
   }
 
  private:
+  // Unknown, as when memory runs out even for telling, it is the whole budget.
+  std::uint64_t costOf(std::uint32_t position) const {
+    if (!budget_.bytes || !budget_.cost)
+      return 0;
+    try {
+      return budget_.cost(position);
+    } catch (...) {
+      return budget_.bytes;
+    }
+  }
+
   Slot& slotOf(std::uint32_t position) { return slots_[(position - 1) % slots_.size()]; }
 
   const std::uint32_t count_;
   std::vector<Slot> slots_;
   const MakePicture& make_;
+  const MemoryBudget& budget_;
   std::mutex mutex_;
   std::condition_variable changed_;
   std::uint32_t next_ = 1;   // the next picture to begin
   std::uint32_t taken_ = 0;  // pictures handed on so far
+  std::uint64_t spent_ = 0;  // the budget held by the pictures being made
   bool stop_ = false;
   std::vector<std::jthread> workers_;  // last: they start once the rest is there
 };
@@ -145,12 +167,12 @@ class Pipeline {
 }  // namespace
 
 bool MakeInOrder(std::uint32_t count, unsigned threads, ProgressSink* progress,
-                 const MakePicture& make, const TakePicture& take) {
+                 const MakePicture& make, const TakePicture& take, const MemoryBudget& budget) {
   threads = std::min<unsigned>(threads, count);
   if (threads <= 1)
     return MakeOneByOne(count, progress, make, take);
 
-  Pipeline pipeline(count, threads, make);
+  Pipeline pipeline(count, threads, make, budget);
   if (!pipeline.running())
     return MakeOneByOne(count, progress, make, take);
   for (std::uint32_t position = 1; position <= count; ++position) {

@@ -10,6 +10,11 @@ namespace lumaret {
 
 namespace {
 
+// What decoding a picture takes at its peak, per pixel: the 24-bit picture and
+// the decoding library's own buffers (libtiff's RGBA raster, libjxl's and
+// libheif's planes), generously.
+constexpr std::uint64_t kDecodingBytesPerPixel = 8;
+
 // Encodes a 24-bit picture; false, saying why, when libjpeg refuses it.
 bool Encode(const imagora::DibHandle& picture, PictureJpeg& jpeg, imagora::Refusal* why) {
   if (!imagora::EncodeJpeg(&picture, jpeg.bytes, why))
@@ -73,12 +78,18 @@ bool ForEachPictureJpeg(
   // first picture, so that pictures made side by side never write it.
   imagora::SetJPEGQual(kExportJpegQuality);
   const auto entries = slides.begin();
+  const MemoryBudget budget{
+      options.memoryBudget ? options.memoryBudget : WorkerMemoryBudget(),
+      [&](std::uint32_t position) {
+        return imagora::PicturePixels(entries[position - 1].FileName.c_str()) *
+               kDecodingBytesPerPixel;
+      }};
   return MakeInOrder(
       slides.Count(), options.threads ? options.threads : WorkerThreads(), progress,
       [&](std::uint32_t position, ProgressSink* sink, PictureJpeg& jpeg) {
         return MakeJpeg(entries[position - 1].FileName, sink, jpeg, options.keepJpeg);
       },
-      take);
+      take, budget);
 }
 
 }  // namespace lumaret

@@ -35,6 +35,9 @@ struct PictureOptions {
   // Pictures made at once; 0 for WorkerThreads(). The pictures are the same
   // whatever the number.
   unsigned threads = 0;
+  // Bytes that the pictures being made may take together, as estimated from
+  // their sizes; 0 for WorkerMemoryBudget().
+  std::uint64_t memoryBudget = 0;
 };
 
 // The JPEG of the picture file at kExportJpegQuality, or the file itself as

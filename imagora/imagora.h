@@ -41,6 +41,11 @@ void OpenDib(DibHandle* out, const char* fileName, int mode, lumaret::ProgressSi
 // still be damaged): the signature decides, as it does for OpenDib.
 bool IsPictureFile(const char* fileName);
 
+// The pixels of the file's picture as its header claims them, read without
+// decoding it: what decoding will take, known before it starts. 0 when the
+// file is no picture or its header does not say.
+std::uint64_t PicturePixels(const char* fileName);
+
 // Like OpenDib, but may deliver the picture reduced (JPEG files are decoded at
 // the smallest scale that still covers boxWidth x boxHeight); fullWidth and
 // fullHeight receive the picture's size before the reduction.

@@ -19,22 +19,23 @@ constexpr std::size_t kMaxFileSize = std::size_t{1} << 30;
 struct Format {
   bool (*is)(Bytes);
   bool (*decode)(Bytes, DibHandle*, ProgressReporter&);
+  std::uint64_t (*pixels)(Bytes);         // the header's claim; 0 when it says none
   ReducedDecode decodeReduced = nullptr;  // none: the full picture serves
 };
 
 // Formats with a signature first; TGA, which has none, last.
 constexpr Format kFormats[] = {
-    {IsJpeg, DecodeJpeg},
-    {IsPng, DecodePng},
-    {IsGif, DecodeGif},
-    {IsTiff, DecodeTiff},
-    {IsBmp, DecodeBmp},
-    {IsIff, DecodeIff},
-    {IsPcx, DecodePcx},
-    {IsHeif, DecodeHeif, DecodeHeifReduced},
-    {IsWebp, DecodeWebp, DecodeWebpReduced},
-    {IsJxl, DecodeJxl, DecodeJxlReduced},
-    {IsTga, DecodeTga},
+    {IsJpeg, DecodeJpeg, JpegPixels},
+    {IsPng, DecodePng, PngPixels},
+    {IsGif, DecodeGif, GifPixels},
+    {IsTiff, DecodeTiff, TiffPixels},
+    {IsBmp, DecodeBmp, BmpPixels},
+    {IsIff, DecodeIff, IffPixels},
+    {IsPcx, DecodePcx, PcxPixels},
+    {IsHeif, DecodeHeif, HeifPixels, DecodeHeifReduced},
+    {IsWebp, DecodeWebp, WebpPixels, DecodeWebpReduced},
+    {IsJxl, DecodeJxl, JxlPixels, DecodeJxlReduced},
+    {IsTga, DecodeTga, TgaPixels},
 };
 
 // The first format that takes the bytes; null for no picture at all.
@@ -109,6 +110,13 @@ void DecodeFile(DibHandle* out, const char* fileName, lumaret::ProgressSink* own
   if (why)
     *why = refusal;
   progress.report(100);
+}
+
+std::uint64_t PicturePixels(const char* fileName) {
+  const lumaret::FileBytes file = lumaret::ReadWholeFile(fileName, kMaxFileSize);
+  const Bytes bytes(reinterpret_cast<const std::uint8_t*>(file.bytes.data()), file.bytes.size());
+  const Format* format = file.ok ? FormatOf(bytes) : nullptr;
+  return format ? format->pixels(bytes) : 0;
 }
 
 bool IsPictureFile(const char* fileName) {

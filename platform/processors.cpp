@@ -1,8 +1,10 @@
 #include "platform/processors.h"
 
 #include <sched.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -20,6 +22,19 @@ unsigned AvailableProcessors() {
 }
 
 }  // namespace
+
+std::uint64_t WorkerMemoryBudget() {
+  std::uint64_t memory =
+      std::uint64_t(::sysconf(_SC_PHYS_PAGES)) * std::uint64_t(::sysconf(_SC_PAGESIZE));
+  // A container's limit; "max" when there is none.
+  if (std::FILE* limit = std::fopen("/sys/fs/cgroup/memory.max", "r")) {
+    unsigned long long bytes = 0;
+    if (std::fscanf(limit, "%llu", &bytes) == 1 && bytes > 0)
+      memory = std::min<std::uint64_t>(memory, bytes);
+    std::fclose(limit);
+  }
+  return std::max<std::uint64_t>(memory / 4, std::uint64_t{1} << 30);
+}
 
 unsigned WorkerThreads(std::string* complaint) {
   const char* text = std::getenv("LUMARET_THREADS");

@@ -353,6 +353,11 @@ bool IsBmp(Bytes file) {
   return ReadLayout(file, &layout);
 }
 
+std::uint64_t BmpPixels(Bytes file) {
+  Layout layout;
+  return ReadLayout(file, &layout) ? std::uint64_t(layout.width) * std::uint64_t(layout.height) : 0;
+}
+
 bool DecodeBmp(Bytes file, DibHandle* out, ProgressReporter& progress) {
   Layout layout;
   if (!ReadLayout(file, &layout))

@@ -66,6 +66,12 @@ bool IsGif(Bytes file) {
          (std::memcmp(file.data(), "GIF87a", 6) == 0 || std::memcmp(file.data(), "GIF89a", 6) == 0);
 }
 
+std::uint64_t GifPixels(Bytes file) {
+  ByteReader screen(file, 6);
+  const std::uint64_t width = screen.u16le(), height = screen.u16le();
+  return screen.ok() ? width * height : 0;
+}
+
 bool DecodeGif(Bytes file, DibHandle* out, ProgressReporter& progress) {
   Source source{file, 0};
   int error = 0;

@@ -261,6 +261,11 @@ bool IsIff(Bytes file) {
   return r.ok() && form == kForm && (type == kIlbm || type == kPbm);
 }
 
+std::uint64_t IffPixels(Bytes file) {
+  Chunks c;
+  return ReadChunks(file, c) ? std::uint64_t(c.header.width) * std::uint64_t(c.header.height) : 0;
+}
+
 bool DecodeIff(Bytes file, DibHandle* out, ProgressReporter& progress) {
   Chunks c;
   if (!ReadChunks(file, c))

@@ -177,6 +177,23 @@ bool IsJpeg(Bytes file) {
   return file.size() >= 3 && file[0] == 0xFF && file[1] == 0xD8 && file[2] == 0xFF;
 }
 
+// Stays free of objects with destructors: the error path leaves by longjmp.
+std::uint64_t JpegPixels(Bytes file) {
+  jpeg_decompress_struct cinfo;
+  JpegErrors err;
+  cinfo.err = UseJpegErrors(err);
+  jpeg_create_decompress(&cinfo);
+  if (setjmp(err.jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    return 0;
+  }
+  jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
+  jpeg_read_header(&cinfo, TRUE);
+  const std::uint64_t pixels = std::uint64_t(cinfo.image_width) * cinfo.image_height;
+  jpeg_destroy_decompress(&cinfo);
+  return pixels;
+}
+
 bool DecodeJpeg(Bytes file, DibHandle* out, ProgressReporter& progress) {
   return Decode(file, Request{}, out, progress, nullptr, nullptr);
 }

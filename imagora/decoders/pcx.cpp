@@ -148,6 +148,11 @@ bool IsPcx(Bytes file) {
   return ReadHeader(file, &h);
 }
 
+std::uint64_t PcxPixels(Bytes file) {
+  PcxHeader h;
+  return ReadHeader(file, &h) ? std::uint64_t(h.width) * std::uint64_t(h.height) : 0;
+}
+
 bool DecodePcx(Bytes file, DibHandle* out, ProgressReporter& progress) {
   PcxHeader h;
   if (!ReadHeader(file, &h))

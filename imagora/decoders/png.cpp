@@ -174,6 +174,13 @@ bool IsPng(Bytes file) {
   return file.size() >= 8 && png_sig_cmp(file.data(), 0, 8) == 0;
 }
 
+std::uint64_t PngPixels(Bytes file) {
+  ByteReader header(file, 12);  // the first chunk, IHDR, after the signature and its length
+  const std::uint32_t type = header.u32be();
+  const std::uint64_t width = header.u32be(), height = header.u32be();
+  return header.ok() && type == 0x49484452 ? width * height : 0;
+}
+
 bool DecodePng(Bytes file, DibHandle* out, ProgressReporter& progress) {
   PngState state;
   if (!DecodeInto(state, file, progress))

@@ -151,6 +151,11 @@ bool IsTga(Bytes file) {
   return ReadHeader(file, &h);
 }
 
+std::uint64_t TgaPixels(Bytes file) {
+  TgaHeader h;
+  return ReadHeader(file, &h) ? std::uint64_t(h.width) * std::uint64_t(h.height) : 0;
+}
+
 bool DecodeTga(Bytes file, DibHandle* out, ProgressReporter& progress) {
   TgaHeader h;
   if (!ReadHeader(file, &h))

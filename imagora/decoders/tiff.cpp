@@ -261,6 +261,39 @@ bool IsTiff(Bytes file) {
   return false;
 }
 
+// The first directory's ImageWidth and ImageLength, read by hand: libtiff
+// would read the whole directory.
+std::uint64_t TiffPixels(Bytes file) {
+  if (!IsTiff(file))
+    return 0;
+  const bool little = file[0] == 'I', big = file[2] == 43 || file[3] == 43;
+  ByteReader r(file, 4);
+  const auto number = [&](int bytes) {
+    std::uint64_t n = 0;
+    for (int k = 0; k < bytes; ++k) {
+      const std::uint64_t b = r.u8();
+      n = little ? n | b << (8 * k) : n << 8 | b;
+    }
+    return n;
+  };
+  if (big)
+    r.skip(4);  // the size of an offset and a reserved word
+  r.seek(std::size_t(std::min<std::uint64_t>(number(big ? 8 : 4), file.size())));
+  const std::uint64_t entries = number(big ? 8 : 2);
+  std::uint64_t width = 0, height = 0;
+  for (std::uint64_t k = 0; k < entries && r.ok() && !(width && height); ++k) {
+    const auto tag = number(2), type = number(2);
+    r.skip(big ? 8 : 4);  // the count
+    const std::uint64_t value = type == TIFF_SHORT ? number(2) : number(4);
+    r.skip(type == TIFF_SHORT ? (big ? 6 : 2) : (big ? 4 : 0));
+    if (tag == TIFFTAG_IMAGEWIDTH)
+      width = value;
+    else if (tag == TIFFTAG_IMAGELENGTH)
+      height = value;
+  }
+  return r.ok() ? width * height : 0;
+}
+
 bool DecodeTiff(Bytes file, DibHandle* out, ProgressReporter& progress) {
   if (!DirectoryFits(file))
     return false;

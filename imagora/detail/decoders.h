@@ -1,7 +1,8 @@
 // The decoders behind OpenDib. Each takes the whole file in memory, tells
 // whether the bytes are its format, and decodes them into a DIB of 1, 4, 8 or
 // 24 bits (indexed pictures keep depth and palette, everything else becomes
-// 24-bit with alpha composited over white). A decoder returns false and leaves
+// 24-bit with alpha composited over white), and reads the picture's size from
+// the header alone (XxxPixels). A decoder returns false and leaves
 // out untouched on any damage, and never allocates for more than kMaxPixels.
 #pragma once
 
@@ -13,27 +14,35 @@ namespace imagora::detail {
 
 bool IsBmp(Bytes file);  // BMP with file header, or a bare DIB header; also RLE
 bool DecodeBmp(Bytes file, DibHandle* out, ProgressReporter& progress);
+std::uint64_t BmpPixels(Bytes file);
 
 bool IsPcx(Bytes file);
 bool DecodePcx(Bytes file, DibHandle* out, ProgressReporter& progress);
+std::uint64_t PcxPixels(Bytes file);
 
 bool IsTga(Bytes file);  // no magic: judged by a plausible header
 bool DecodeTga(Bytes file, DibHandle* out, ProgressReporter& progress);
+std::uint64_t TgaPixels(Bytes file);
 
 bool IsIff(Bytes file);  // FORM ILBM or FORM PBM
 bool DecodeIff(Bytes file, DibHandle* out, ProgressReporter& progress);
+std::uint64_t IffPixels(Bytes file);
 
 bool IsJpeg(Bytes file);
 bool DecodeJpeg(Bytes file, DibHandle* out, ProgressReporter& progress);
+std::uint64_t JpegPixels(Bytes file);
 
 bool IsPng(Bytes file);
 bool DecodePng(Bytes file, DibHandle* out, ProgressReporter& progress);
+std::uint64_t PngPixels(Bytes file);
 
 bool IsGif(Bytes file);
 bool DecodeGif(Bytes file, DibHandle* out, ProgressReporter& progress);
+std::uint64_t GifPixels(Bytes file);
 
 bool IsTiff(Bytes file);
 bool DecodeTiff(Bytes file, DibHandle* out, ProgressReporter& progress);
+std::uint64_t TiffPixels(Bytes file);
 
 // The formats of today's phones and the web. Each also has a reduced decode
 // for thumbnails: the file's own small picture (HEIF's thumbnail item, JPEG
@@ -45,16 +54,19 @@ using ReducedDecode = bool (*)(Bytes file, int boxWidth, int boxHeight, DibHandl
 
 bool IsHeif(Bytes file);  // HEIC and AVIF: an ISO base media file with an image brand
 bool DecodeHeif(Bytes file, DibHandle* out, ProgressReporter& progress);
+std::uint64_t HeifPixels(Bytes file);
 bool DecodeHeifReduced(Bytes file, int boxWidth, int boxHeight, DibHandle* out,
                        ProgressReporter& progress, int* fullWidth, int* fullHeight);
 
 bool IsWebp(Bytes file);
 bool DecodeWebp(Bytes file, DibHandle* out, ProgressReporter& progress);
+std::uint64_t WebpPixels(Bytes file);
 bool DecodeWebpReduced(Bytes file, int boxWidth, int boxHeight, DibHandle* out,
                        ProgressReporter& progress, int* fullWidth, int* fullHeight);
 
 bool IsJxl(Bytes file);  // a bare codestream or the container
 bool DecodeJxl(Bytes file, DibHandle* out, ProgressReporter& progress);
+std::uint64_t JxlPixels(Bytes file);
 bool DecodeJxlReduced(Bytes file, int boxWidth, int boxHeight, DibHandle* out,
                       ProgressReporter& progress, int* fullWidth, int* fullHeight);
 

@@ -109,6 +109,27 @@ TEST_P(MakeInOrderThreads, HandsOnInOrderWithBoundedWorkAndProgressPerPicture) {
   EXPECT_EQ(starts.size(), 12u);
 }
 
+// Pictures whose costs together pass the budget are not made at once; one
+// that passes it alone is made alone.
+TEST_P(MakeInOrderThreads, KeepsWithinTheMemoryBudget) {
+  const std::uint64_t costs[] = {60, 30, 60, 250, 10, 40, 60, 10};
+  std::atomic<std::uint64_t> spent{0};
+  std::atomic<bool> overspent{false};
+  const MemoryBudget budget{100, [&](std::uint32_t position) { return costs[position - 1]; }};
+  EXPECT_TRUE(MakeInOrder(
+      8, GetParam(), nullptr,
+      [&](std::uint32_t position, ProgressSink*, PictureJpeg&) {
+        const std::uint64_t cost = costs[position - 1];
+        if ((spent += cost) > std::max<std::uint64_t>(cost, budget.bytes))
+          overspent = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        spent -= cost;
+        return true;
+      },
+      [](std::uint32_t, const PictureJpeg&) { return true; }, budget));
+  EXPECT_FALSE(overspent);
+}
+
 TEST_P(MakeInOrderThreads, StopsAtAFailureWithoutBeginningMore) {
   const unsigned threads = GetParam();
   for (Failure failure : {Failure::MakeFails, Failure::MakeThrows, Failure::TakeFails}) {

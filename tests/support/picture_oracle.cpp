@@ -197,6 +197,8 @@ void ExpectDecodesLikeReference(const ToolCase& c) {
   const RgbImage got = Decode(dir / "decoded-as.jpg", &bits);
   EXPECT_EQ(bits, c.bits);
   EXPECT_TRUE(SamePicture(got, ReadPnm(dir / "ref.pnm"), c.tolerance));
+  // What the export budgets for it, read from the header alone.
+  EXPECT_EQ(PicturePixels((dir / c.file).c_str()), std::uint64_t(got.width) * got.height);
 }
 
 std::string WithExifOrientation(const std::string& jpeg, int orientation) {
