@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <string_view>
 
 namespace lumaret {
 
@@ -16,6 +17,11 @@ namespace {
 
 // What the slideshow asks for; fontconfig knows what the desktop puts in its place.
 constexpr const char* kCaptionFamily = "Verdana";
+
+// Put before the 31st non-starter in a row, as Unicode's stream-safe text
+// does: such a row costs HarfBuzz time growing with the square of its length.
+constexpr char32_t kGraphemeJoiner = 0x034F;
+constexpr int kMostNonStarters = 30;
 
 // Tables a PDF viewer does not read from an embedded font: shaping is done,
 // and bitmaps and hinting would only make the file larger.
@@ -42,6 +48,7 @@ struct InstalledFont {
   hb_face_t* face = nullptr;
   hb_font_t* font = nullptr;
   bool broken = false;
+  double narrowest = 0;                          // the narrowest glyph that moves the pen, in ems
   std::map<std::uint32_t, std::u32string> used;  // glyph -> the characters it shows
 };
 
@@ -56,22 +63,34 @@ bool IsMark(char32_t c) {
   }
 }
 
-// The script of each character, those common to several (spaces, digits,
-// punctuation) and marks taking the script of the text before them, or
-// after them at the start.
-std::vector<hb_script_t> Scripts(std::u32string_view line) {
-  hb_unicode_funcs_t* unicode = hb_unicode_funcs_get_default();
-  std::vector<hb_script_t> scripts(line.size(), HB_SCRIPT_COMMON);
+hb_script_t OwnScript(char32_t c) {
+  const hb_script_t script = hb_unicode_script(hb_unicode_funcs_get_default(), c);
+  return script == HB_SCRIPT_COMMON || script == HB_SCRIPT_INHERITED || script == HB_SCRIPT_UNKNOWN
+             ? HB_SCRIPT_INVALID
+             : script;
+}
+
+// The script of each character of the part of a line that is shaped, those
+// common to several (spaces, digits, punctuation) and marks taking the
+// script of the text before them, or after them at the start of the line.
+std::vector<hb_script_t> Scripts(std::u32string_view part, std::u32string_view line) {
+  std::vector<hb_script_t> scripts(part.size(), HB_SCRIPT_COMMON);
   hb_script_t last = HB_SCRIPT_INVALID;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    const hb_script_t script = hb_unicode_script(unicode, line[i]);
-    if (script != HB_SCRIPT_COMMON && script != HB_SCRIPT_INHERITED && script != HB_SCRIPT_UNKNOWN)
+  for (std::size_t i = 0; i < part.size(); ++i) {
+    if (const hb_script_t script = OwnScript(part[i]); script != HB_SCRIPT_INVALID)
       last = script;
     scripts[i] = last;
   }
   const auto first = std::find_if(scripts.begin(), scripts.end(),
                                   [](hb_script_t s) { return s != HB_SCRIPT_INVALID; });
-  std::fill(scripts.begin(), first, first == scripts.end() ? HB_SCRIPT_COMMON : *first);
+  hb_script_t leading = first == scripts.end() ? HB_SCRIPT_COMMON : *first;
+  if (first == scripts.end())
+    for (char32_t c : line)
+      if (const hb_script_t script = OwnScript(c); script != HB_SCRIPT_INVALID) {
+        leading = script;
+        break;
+      }
+  std::fill(scripts.begin(), first, leading);
   return scripts;
 }
 
@@ -105,6 +124,90 @@ bool StaysInRun(char32_t c) {
     default:
       return false;
   }
+}
+
+bool IsFormat(char32_t c) {
+  return hb_unicode_general_category(hb_unicode_funcs_get_default(), c) ==
+         HB_UNICODE_GENERAL_CATEGORY_FORMAT;
+}
+
+void AppendStreamSafe(std::u32string& text, char32_t c, int& nonStarters) {
+  if (hb_unicode_combining_class(hb_unicode_funcs_get_default(), c) ==
+      HB_UNICODE_COMBINING_CLASS_NOT_REORDERED) {
+    nonStarters = 0;
+  } else if (++nonStarters > kMostNonStarters) {
+    text += kGraphemeJoiner;
+    nonStarters = 1;
+  }
+  text += c;
+}
+
+// Where a piece of a long run ends: after a space, else between two
+// characters that each start a cluster, else before a joiner of stream-safe
+// text; each piece at least half the longest, so that finding it stays linear.
+std::size_t PieceEnd(std::u32string_view text, std::size_t from, std::size_t end) {
+  if (end - from <= kMaxShapedRun)
+    return end;
+  const std::size_t limit = from + kMaxShapedRun, least = from + kMaxShapedRun / 2;
+  for (std::size_t p = limit; p > least; --p)
+    if (text[p - 1] == ' ' && !StaysInRun(text[p]))
+      return p;
+  for (std::size_t p = limit; p > least; --p)
+    if (!StaysInRun(text[p - 1]) && !StaysInRun(text[p]))
+      return p;
+  for (std::size_t p = limit; p > least; --p)
+    if (text[p] == kGraphemeJoiner)
+      return p;
+  return limit;
+}
+
+std::uint32_t BigEndian32(const unsigned char* p) {
+  return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 | p[3];
+}
+
+// Whether every table the font's directory lists lies inside its file: a
+// cut file keeps its directory, and the glyphs it lost would read as empty.
+bool TablesWithin(hb_blob_t* blob, unsigned index) {
+  unsigned size = 0;
+  const auto data = reinterpret_cast<const unsigned char*>(hb_blob_get_data(blob, &size));
+  std::uint64_t directory = 0;
+  if (size >= 12 && std::string_view(reinterpret_cast<const char*>(data), 4) == "ttcf") {
+    if (index >= BigEndian32(data + 8) || 16 + 4 * std::uint64_t(index) > size)
+      return false;
+    directory = BigEndian32(data + 12 + 4 * index);
+  }
+  if (directory + 12 > size)
+    return false;
+  const unsigned tables = unsigned(data[directory + 4]) << 8 | data[directory + 5];
+  for (unsigned t = 0; t < tables; ++t) {
+    const std::uint64_t record = directory + 12 + 16 * std::uint64_t(t);
+    if (record + 16 > size ||
+        std::uint64_t(BigEndian32(data + record + 8)) + BigEndian32(data + record + 12) > size)
+      return false;
+  }
+  return true;
+}
+
+hb_subset_input_t* SubsetInput() {
+  hb_subset_input_t* input = hb_subset_input_create_or_fail();
+  if (!input)
+    return nullptr;
+  hb_set_add(hb_subset_input_glyph_set(input), 0);
+  hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_NO_HINTING | HB_SUBSET_FLAGS_NOTDEF_OUTLINE);
+  hb_set_t* dropped = hb_subset_input_set(input, HB_SUBSET_SETS_DROP_TABLE_TAG);
+  for (hb_tag_t tag : kDroppedTables)
+    hb_set_add(dropped, tag);
+  return input;
+}
+
+// Whether the subsetter takes the font at all, tried on its missing-glyph box.
+bool Subsettable(hb_face_t* face) {
+  hb_subset_input_t* input = SubsetInput();
+  hb_face_t* subset = input ? hb_subset_or_fail(face, input) : nullptr;
+  hb_subset_input_destroy(input);
+  const bool made = subset != nullptr;
+  hb_face_destroy(subset);
+  return made;
 }
 
 std::string PdfNameOf(std::string_view text) {
@@ -178,19 +281,39 @@ struct CaptionFonts::Fonts {
   bool Load(InstalledFont& f) {
     if (f.font || f.broken)
       return !f.broken;
+    // fontconfig's cache may still list a file that has since been damaged.
     hb_blob_t* blob = hb_blob_create_from_file_or_fail(f.file.c_str());
-    if (blob) {
+    if (blob && TablesWithin(blob, f.index))
       f.face = hb_face_create(blob, f.index);
-      hb_blob_destroy(blob);
-    }
-    if (!f.face || hb_face_get_glyph_count(f.face) == 0) {
+    hb_blob_destroy(blob);
+    const unsigned glyphs = f.face ? hb_face_get_glyph_count(f.face) : 0;
+    hb_blob_t* cmap =
+        f.face ? hb_face_reference_table(f.face, HB_TAG('c', 'm', 'a', 'p')) : nullptr;
+    const bool mapped = hb_blob_get_length(cmap) > 0;
+    hb_blob_destroy(cmap);
+    if (glyphs == 0 || !mapped || !Subsettable(f.face)) {
       f.broken = true;
       return false;
     }
     f.font = hb_font_create(f.face);
     const int upem = int(hb_face_get_upem(f.face));
     hb_font_set_scale(f.font, upem, upem);
+    hb_position_t narrowest = upem;
+    for (unsigned g = 0; g < glyphs; ++g)
+      if (const hb_position_t advance = hb_font_get_glyph_h_advance(f.font, g); advance > 0)
+        narrowest = std::min(narrowest, advance);
+    f.narrowest = double(narrowest) / upem;
     return true;
+  }
+
+  // The least of the line's width a character can take in font k, in ems.
+  double LeastWidth(char32_t c, std::size_t k) {
+    const InstalledFont& font = installed[k];
+    hb_codepoint_t glyph = 0;
+    const bool drawsNothing = IsMark(c) || IsFormat(c) ||
+                              (hb_font_get_nominal_glyph(font.font, c, &glyph) &&
+                               hb_font_get_glyph_h_advance(font.font, glyph) == 0);
+    return drawsNothing ? font.narrowest / 32 : font.narrowest;
   }
 
   bool Has(std::size_t k, char32_t c) {
@@ -198,7 +321,8 @@ struct CaptionFonts::Fonts {
   }
 
   std::size_t Choose(char32_t c, std::size_t current) {
-    if (current != kNone && StaysInRun(c) && Has(current, c))
+    // The joiner of stream-safe text is hidden whatever the font.
+    if (current != kNone && ((StaysInRun(c) && Has(current, c)) || c == kGraphemeJoiner))
       return current;
     for (std::size_t k = 0; k < installed.size(); ++k)
       if (Has(k, c))
@@ -214,11 +338,17 @@ struct CaptionFonts::Fonts {
   // Shapes line[start, start + length) in its run's font, direction and
   // script. The language is left unset so that the locale never changes the
   // glyphs: the same project gives the same file everywhere.
+  // A piece that continues a run gets no dotted circle for marks at its start.
   void Shape(std::u32string_view line, std::size_t start, std::size_t length, bool rightToLeft,
-             hb_script_t script, RawRun& run) {
+             hb_script_t script, bool continued, RawRun& run) {
     InstalledFont& f = installed[run.font];
+    ++stats.calls;
+    stats.longestRun = std::max(stats.longestRun, length);
+    stats.characters += length;
     hb_buffer_t* buffer = hb_buffer_create();
     hb_buffer_set_cluster_level(buffer, HB_BUFFER_CLUSTER_LEVEL_MONOTONE_CHARACTERS);
+    if (continued)
+      hb_buffer_set_flags(buffer, HB_BUFFER_FLAG_DO_NOT_INSERT_DOTTED_CIRCLE);
     hb_buffer_add_utf32(buffer, reinterpret_cast<const std::uint32_t*>(line.data()),
                         int(line.size()), unsigned(start), int(length));
     hb_buffer_set_direction(buffer, rightToLeft ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
@@ -258,7 +388,8 @@ struct CaptionFonts::Fonts {
       if (hb_font_get_nominal_glyph(font, c, &nominal) && nominal == glyph)
         return std::u32string(1, c);
     }
-    if (advance == 0 && cluster.size() == 1 && !IsMark(cluster[0]))
+    if (advance == 0 && cluster.size() == 1 &&
+        (!IsMark(cluster[0]) || cluster[0] == kGraphemeJoiner))
       return {};
     // A ToUnicode entry holds at most 512 bytes.
     return std::u32string(cluster.substr(0, 100));
@@ -269,33 +400,71 @@ struct CaptionFonts::Fonts {
   FcFontSet* set = nullptr;
   std::vector<InstalledFont> installed;
   std::vector<std::vector<RawRun>> lines;
+  ShapingStats stats;
 };
 
 CaptionFonts::CaptionFonts() : fonts_(std::make_unique<Fonts>()) {}
 CaptionFonts::~CaptionFonts() = default;
 
-void CaptionFonts::Add(std::u32string_view line) {
+const ShapingStats& CaptionFonts::Stats() const {
+  return fonts_->stats;
+}
+
+void CaptionFonts::Add(std::u32string_view line, double ems) {
   Fonts& f = *fonts_;
   std::vector<RawRun>& runs = f.lines.emplace_back();
   if (line.empty())
     return;
   if (!f.looked)
     f.LookUp();
-  const std::vector<FriBidiLevel> levels = BidiLevels(line);
-  const std::vector<hb_script_t> scripts = Scripts(line);
 
-  // A run ends where the font, the direction level or the script changes.
+  // The line as it is shaped: stream-safe, cut where it is full, and then
+  // with what the bidirectional order can still bring back into view.
+  std::u32string text;
+  std::size_t cut = std::u32string::npos;
+  std::size_t current = Fonts::kNone;
+  const double room = 2 * ems;  // kerning can draw glyphs closer than their advances
+  double filled = 0;
+  int nonStarters = 0;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const std::size_t before = text.size();
+    if (cut != std::u32string::npos && before >= cut + kBidiLookahead)
+      break;
+    AppendStreamSafe(text, line[i], nonStarters);
+    for (std::size_t k = before; k < text.size() && cut == std::u32string::npos; ++k) {
+      current = f.Choose(text[k], current);
+      if (current == Fonts::kNone)
+        return;  // no font at all
+      filled += f.LeastWidth(text[k], current);
+      if (filled > room)
+        cut = text.size();
+    }
+  }
+  const std::vector<FriBidiLevel> levels = BidiLevels(text);
+  std::size_t end = text.size();
+  if (cut < end && levels[cut - 1] > 0)
+    for (end = cut; end < text.size() && levels[end] > 0;)
+      ++end;
+  else
+    end = std::min(cut, end);
+  const std::vector<hb_script_t> scripts = Scripts(std::u32string_view(text).substr(0, end), line);
+
+  // A run ends where the font, the direction level or the script changes,
+  // and a long one is shaped in pieces.
   std::vector<FriBidiLevel> runLevels;
-  std::size_t current = Fonts::kNone, start = 0;
-  for (std::size_t i = 0; i <= line.size(); ++i) {
-    const std::size_t chosen = i < line.size() ? f.Choose(line[i], current) : Fonts::kNone;
-    if (i < line.size() && chosen == current && levels[i] == levels[start] &&
-        scripts[i] == scripts[start])
+  std::size_t start = 0;
+  current = Fonts::kNone;
+  for (std::size_t i = 0; i <= end; ++i) {
+    const std::size_t chosen = i < end ? f.Choose(text[i], current) : Fonts::kNone;
+    if (i < end && chosen == current && levels[i] == levels[start] && scripts[i] == scripts[start])
       continue;
-    if (current != Fonts::kNone && i > start) {
+    for (std::size_t from = start; current != Fonts::kNone && from < i;) {
+      const std::size_t to = PieceEnd(text, from, i);
       runs.push_back({current, {}});
-      f.Shape(line, start, i - start, levels[start] % 2 == 1, scripts[start], runs.back());
+      f.Shape(text, from, to - from, levels[start] % 2 == 1, scripts[start], from > start,
+              runs.back());
       runLevels.push_back(levels[start]);
+      from = to;
     }
     current = chosen;
     start = i;
@@ -335,19 +504,14 @@ std::vector<ShapedLine> CaptionFonts::Finish() {
       if (subsetOf[run.font] != Fonts::kNone || f.installed[run.font].broken)
         continue;
       InstalledFont& font = f.installed[run.font];
-      hb_subset_input_t* input = hb_subset_input_create_or_fail();
+      hb_subset_input_t* input = SubsetInput();
       if (!input) {
         font.broken = true;
         continue;
       }
       hb_set_t* glyphs = hb_subset_input_glyph_set(input);
-      hb_set_add(glyphs, 0);
       for (const auto& [glyph, text] : font.used)
         hb_set_add(glyphs, glyph);
-      hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_NO_HINTING | HB_SUBSET_FLAGS_NOTDEF_OUTLINE);
-      hb_set_t* dropped = hb_subset_input_set(input, HB_SUBSET_SETS_DROP_TABLE_TAG);
-      for (hb_tag_t tag : kDroppedTables)
-        hb_set_add(dropped, tag);
       hb_subset_plan_t* plan = hb_subset_plan_create_or_fail(font.face, input);
       hb_subset_input_destroy(input);
       hb_face_t* subsetFace = plan ? hb_subset_plan_execute_or_fail(plan) : nullptr;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -26,6 +27,17 @@ struct ShapedRun {
 };
 
 using ShapedLine = std::vector<ShapedRun>;
+
+// The most characters handed to HarfBuzz at once: its time grows with the
+// square of a row of marks, so a longer run is shaped in pieces.
+inline constexpr std::size_t kMaxShapedRun = 1024;
+
+// What was handed to HarfBuzz, to keep its work in view.
+struct ShapingStats {
+  std::size_t calls = 0;
+  std::size_t longestRun = 0;
+  std::size_t characters = 0;
+};
 
 // One font as it is embedded: a TrueType subset whose glyphs are numbered
 // 0 .. count - 1 (0 is the missing-glyph box).
@@ -49,14 +61,24 @@ class CaptionFonts {
 
   // Shapes lines; fonts are looked up on the first line with characters.
   // A character no installed font has becomes the missing-glyph box of the
-  // font at hand; with no usable font at all the line is empty.
-  void Add(std::u32string_view line);
+  // font at hand; with no usable font at all the line is empty. A font whose
+  // file is damaged is passed over.
+  //
+  // The line holds `ems` ems. Characters after the point where even the
+  // narrowest glyphs of their fonts would fill it twice over are not shaped
+  // (one that draws nothing by itself, a mark or a joiner, counts as a 32nd
+  // of a glyph, as no more than 31 follow a character in stream-safe text).
+  // A right-to-left stretch that crosses that point shows its end first, so
+  // it is shaped to its end, up to kBidiLookahead characters further.
+  static constexpr std::size_t kBidiLookahead = 4096;
+  void Add(std::u32string_view line, double ems = std::numeric_limits<double>::infinity());
 
   // Subsets every font used, then gives the lines in the order added, their
   // glyphs numbered as in the subsets. A font that cannot be subset is left
   // out, and so are the runs set in it.
   std::vector<ShapedLine> Finish();
   const std::vector<FontSubset>& Subsets() const { return subsets_; }
+  const ShapingStats& Stats() const;
 
  private:
   struct Fonts;

@@ -77,8 +77,8 @@ bool Export(const SlideDocument& document, const std::string& fileName, Messages
   if (!made)
     return failed(kNotEnoughMemory);
   pdf.WriteTrailer();
-  if (options.picturePages)
-    WritePicturePages(pdf, document.Slides, settings, sizes);
+  const bool captionsDrawn =
+      !options.picturePages || WritePicturePages(pdf, document.Slides, settings, sizes);
   if (!file.commit())
     return failed(file.reason());
 
@@ -86,6 +86,8 @@ bool Export(const SlideDocument& document, const std::string& fileName, Messages
     *refused = std::move(placeholders);
   else if (!placeholders.empty())
     messages.warning(RefusedPicturesWarning(placeholders));
+  if (!captionsDrawn)
+    messages.warning(kCaptionsNotDrawnWarning);
   if (settings.ShowPdfAfterCreation && opener)
     opener->openDocument(ShortPathOf(fileName));
   return true;

@@ -30,6 +30,7 @@ struct RefusedPicture {
 // fileName is replaced only by a complete file. Pictures that could not be
 // used are exported as black placeholders and, once the file is written,
 // listed in refused when it is given, otherwise in one warning through
+// messages. Captions that no font could draw are one more warning through
 // messages. When the settings ask for it and an opener is given, the finished
 // file is handed to it.
 bool ExportPdf(const SlideDocument& document, const std::string& fileName, Messages& messages,

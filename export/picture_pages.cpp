@@ -1,5 +1,6 @@
 #include "export/picture_pages.h"
 
+#include <algorithm>
 #include <set>
 
 #include "export/caption_fonts.h"
@@ -67,12 +68,24 @@ std::vector<ShowPage> ShowPages(std::uint32_t pictures, const SlideshowSettings&
   return pages;
 }
 
-void WritePicturePages(PdfWriter& pdf, const SlideList& slides, const SlideshowSettings& settings,
+bool WritePicturePages(PdfWriter& pdf, const SlideList& slides, const SlideshowSettings& settings,
                        const std::vector<PictureSize>& pictures) {
+  // The caption's line runs to the page's right edge from where it starts,
+  // or from the left edge when it starts further left.
+  const double start = double(settings.TextPosX) * kPageWidth / 100;
+  const double ems = (kPageWidth - std::min(start, 0.0)) / std::max(settings.FontSize, 1);
   CaptionFonts typesetter;
-  for (const SlideEntry& entry : slides)
-    typesetter.Add(settings.FontSize > 0 ? CaptionLine(entry.Caption) : std::u32string());
+  std::vector<bool> written;
+  for (const SlideEntry& entry : slides) {
+    const std::u32string line =
+        settings.FontSize > 0 ? CaptionLine(entry.Caption) : std::u32string();
+    written.push_back(!line.empty());
+    typesetter.Add(line, ems);
+  }
   const std::vector<ShapedLine> captions = typesetter.Finish();
+  bool drawn = true;
+  for (std::size_t k = 0; k < captions.size(); ++k)
+    drawn = drawn && (!written[k] || !captions[k].empty());
   const std::vector<FontSubset>& fonts = typesetter.Subsets();
 
   // Numbers in writing order: the page tree, the background's content, the
@@ -154,6 +167,7 @@ void WritePicturePages(PdfWriter& pdf, const SlideList& slides, const SlideshowS
     }
   }
   pdf.WriteUpdateTrailer();
+  return drawn;
 }
 
 }  // namespace lumaret

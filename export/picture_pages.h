@@ -37,9 +37,14 @@ struct PictureSize {
   int height = 0;
 };
 
+// What the export says when captions had to be left off their pages.
+inline constexpr const char* kCaptionsNotDrawnWarning =
+    "captions could not be drawn: no usable font";
+
 // The update, after the file's trailer: picture i's image is
-// PdfWriter::ImageObject(i), of the given size.
-void WritePicturePages(PdfWriter& pdf, const SlideList& slides, const SlideshowSettings& settings,
+// PdfWriter::ImageObject(i), of the given size. False when a caption with
+// characters could not be drawn at all: no font could set it.
+bool WritePicturePages(PdfWriter& pdf, const SlideList& slides, const SlideshowSettings& settings,
                        const std::vector<PictureSize>& pictures);
 
 }  // namespace lumaret
