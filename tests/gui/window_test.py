@@ -1,11 +1,13 @@
 """The window as a screen reader drives it: through AT-SPI only (roles, names,
 actions and keys; no object names, no coordinates), a show is built, captioned,
-reordered, searched, looked at, printed and the program quit.
+reordered, searched, looked at, printed and the program quit; a window killed
+mid-edit gives its show back at the next start.
 
     tests/gui/session.sh /usr/bin/python3 tests/gui/window_test.py build/bin/lumaret
 """
 import os
 import shutil
+import stat
 import subprocess
 import sys
 import tempfile
@@ -21,6 +23,8 @@ EXAMPLES = os.path.join(HERE, "..", "..", "examples")
 ARTIFACTS = os.environ.get("GUI_ARTIFACTS", os.path.join(tempfile.gettempdir(), "gui-artifacts"))
 
 work = tempfile.mkdtemp(prefix="lumaret-gui-")
+# Recovery copies go to a state folder of this run, never the user's.
+os.environ["XDG_STATE_HOME"] = os.path.join(work, "state")
 for name in ("dawn.jpg", "forest.jpg", "night.png"):
     shutil.copy(os.path.join(EXAMPLES, name), work)
 
@@ -169,6 +173,47 @@ def _():
     ui.press_button(win, "Quit")
     ui.answer(ui.wait_dialog(app, "Quit program"), "OK")
     assert ui.wait_exit(proc) == 0
+
+
+@group("a window killed mid-edit gives its show back at the next start")
+def _():
+    state = tempfile.mkdtemp(prefix="lumaret-state-")
+    env = dict(os.environ, XDG_STATE_HOME=state)
+    folder = os.path.join(state, "lumaret")
+    first, first_app = ui.launch([PROGRAM, os.path.join(work, "night.png")], env=env)
+    again = None
+    try:
+        first_win = ui.wait_window(first_app, "Lumaret 1.0*")
+        ui.focus(ui.labelled(first_win, "Text for this picture", role="text"))
+        ui.type_text("Stars over the lake")
+        copy = os.path.join(folder, "recovery-%d.lmt" % first.pid)
+
+        def written():
+            with open(copy, "rb") as f:
+                return b"Stars over the lake" in f.read()
+        ui.wait_until(lambda: os.path.exists(copy) and written(), what="the recovery copy")
+        assert stat.S_IMODE(os.stat(folder).st_mode) == 0o700
+        first.kill()  # kill -9: no chance to clean up
+        first.wait()
+
+        again, app2 = ui.launch([PROGRAM], env=env)
+        question = ui.wait_dialog(app2, "Lumaret", "was not closed properly")
+        assert ui.dialog_text(question) == ("Lumaret was not closed properly. "
+                                            "Restore the show you were working on?")
+        ui.answer(question, "OK")
+        win2 = ui.wait_window(app2, "Lumaret 1.0*")  # unsaved
+        grid2 = ui.find(win2, role="list", showing=True)
+        ui.wait_until(lambda: [(c.name, c.description) for c in ui.children(grid2)]
+                      == [("night.png", "Stars over the lake")], what="the caption back")
+        ui.press_button(win2, "Quit")
+        ui.answer(ui.wait_dialog(app2, "Quit program"), "OK")
+        assert ui.wait_exit(again) == 0
+        assert os.listdir(folder) == [], os.listdir(folder)
+    finally:
+        for p in (first, again):
+            if p is not None:
+                ui.stop(p)
+        shutil.rmtree(state, ignore_errors=True)
 
 
 if proc.poll() is None:
