@@ -16,6 +16,8 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMARET_TESTS=OFF -DLU
 cmake --build build --parallel "$(nproc)"
 # What it installs, and the Debian package made from it.
 tests/packaging/packaging_test.sh build
+# Memory running out for real, which only the optimised build can show.
+tests/cli/out_of_memory_test.sh build
 
 # The README's "Building by hand", word for word, in a copy of the working
 # tree so that its build folder is not ours. CXXFLAGS makes the warnings
