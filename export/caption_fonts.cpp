@@ -289,7 +289,7 @@ struct CaptionFonts::Fonts {
     const unsigned glyphs = f.face ? hb_face_get_glyph_count(f.face) : 0;
     hb_blob_t* cmap =
         f.face ? hb_face_reference_table(f.face, HB_TAG('c', 'm', 'a', 'p')) : nullptr;
-    const bool mapped = hb_blob_get_length(cmap) > 0;
+    const bool mapped = cmap && hb_blob_get_length(cmap) > 0;
     hb_blob_destroy(cmap);
     if (glyphs == 0 || !mapped || !Subsettable(f.face)) {
       f.broken = true;
