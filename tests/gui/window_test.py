@@ -177,27 +177,23 @@ def _():
 
 @group("a window killed mid-edit gives its show back at the next start")
 def _():
-    state = tempfile.mkdtemp(prefix="lumaret-state-")
-    env = dict(os.environ, XDG_STATE_HOME=state)
-    folder = os.path.join(state, "lumaret")
+    env = dict(os.environ, XDG_STATE_HOME=tempfile.mkdtemp(dir=work))
+    folder = os.path.join(env["XDG_STATE_HOME"], "lumaret")
     first, first_app = ui.launch([PROGRAM, os.path.join(work, "night.png")], env=env)
-    again = None
+    started = [first]
     try:
-        first_win = ui.wait_window(first_app, "Lumaret 1.0*")
-        ui.focus(ui.labelled(first_win, "Text for this picture", role="text"))
+        ui.focus(ui.labelled(ui.wait_window(first_app, "Lumaret 1.0*"), "Text for this picture",
+                             role="text"))
         ui.type_text("Stars over the lake")
         copy = os.path.join(folder, "recovery-%d.lmt" % first.pid)
-
-        def written():
-            with open(copy, "rb") as f:
-                return b"Stars over the lake" in f.read()
-        ui.wait_until(lambda: os.path.exists(copy) and written(), what="the recovery copy")
+        ui.wait_until(lambda: os.path.exists(copy)
+                      and b"Stars over the lake" in open(copy, "rb").read(), what="the copy")
         assert stat.S_IMODE(os.stat(folder).st_mode) == 0o700
         first.kill()  # kill -9: no chance to clean up
         first.wait()
-
         again, app2 = ui.launch([PROGRAM], env=env)
-        question = ui.wait_dialog(app2, "Lumaret", "was not closed properly")
+        started.append(again)
+        question = ui.wait_dialog(app2, "Lumaret")
         assert ui.dialog_text(question) == ("Lumaret was not closed properly. "
                                             "Restore the show you were working on?")
         ui.answer(question, "OK")
@@ -210,10 +206,8 @@ def _():
         assert ui.wait_exit(again) == 0
         assert os.listdir(folder) == [], os.listdir(folder)
     finally:
-        for p in (first, again):
-            if p is not None:
-                ui.stop(p)
-        shutil.rmtree(state, ignore_errors=True)
+        for p in started:
+            ui.stop(p)
 
 
 if proc.poll() is None:
