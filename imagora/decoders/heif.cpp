@@ -2,12 +2,18 @@
 // of tiles together), turned, mirrored and cropped as the file says, with
 // alpha composited over white and 10- or 12-bit samples rounded to 8.
 #include <libheif/heif.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
+#include <map>
 #include <memory>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -85,11 +91,12 @@ std::vector<Box> Children(const std::vector<Box>& boxes, const char* type, std::
   return {};
 }
 
-// The property boxes of an item, in the order they apply.
-std::vector<Box> PropertiesOf(const std::vector<Box>& meta, heif_item_id item) {
+// Calls visit(item, property box) for each property of each item, in the
+// order they apply.
+template <typename Visit>
+void ForEachProperty(const std::vector<Box>& meta, Visit visit) {
   const std::vector<Box> iprp = Children(meta, "iprp");
   const std::vector<Box> properties = Children(iprp, "ipco");
-  std::vector<Box> found;
   for (const Box& ipma : iprp) {
     if (ipma.type != Fourcc("ipma"))
       continue;
@@ -97,14 +104,23 @@ std::vector<Box> PropertiesOf(const std::vector<Box>& meta, heif_item_id item) {
     const std::uint32_t versionAndFlags = in.u32be();
     const bool wideIds = versionAndFlags >> 24 >= 1, wideIndexes = versionAndFlags & 1;
     for (std::uint32_t entries = in.u32be(); entries > 0 && in.ok(); --entries) {
-      const std::uint32_t id = wideIds ? in.u32be() : in.u16be();
+      const heif_item_id id = wideIds ? in.u32be() : in.u16be();
       for (int n = in.u8(); n > 0 && in.ok(); --n) {
         const std::size_t index = wideIndexes ? in.u16be() & 0x7FFF : in.u8() & 0x7F;
-        if (id == item && index > 0 && index <= properties.size())
-          found.push_back(properties[index - 1]);
+        if (index > 0 && index <= properties.size())
+          visit(id, properties[index - 1]);
       }
     }
   }
+}
+
+// The property boxes of an item, in the order they apply.
+std::vector<Box> PropertiesOf(const std::vector<Box>& meta, heif_item_id item) {
+  std::vector<Box> found;
+  ForEachProperty(meta, [&](heif_item_id id, const Box& property) {
+    if (id == item)
+      found.push_back(property);
+  });
   return found;
 }
 
@@ -122,34 +138,46 @@ Transforms TransformsOf(Bytes file, heif_item_id item) {
   return found;
 }
 
-// The size an item's ispe gives, as stored before any turn; 0 x 0 without.
-std::pair<std::uint32_t, std::uint32_t> StoredSize(const std::vector<Box>& meta,
-                                                   heif_item_id item) {
-  for (const Box& property : PropertiesOf(meta, item)) {
+// The size each item's first ispe gives, as stored before any turn.
+using Size = std::pair<std::uint32_t, std::uint32_t>;
+std::map<heif_item_id, Size> StoredSizes(const std::vector<Box>& meta) {
+  std::map<heif_item_id, Size> sizes;
+  ForEachProperty(meta, [&](heif_item_id id, const Box& property) {
     ByteReader in(property.body, 4);
     const std::uint32_t width = in.u32be(), height = in.u32be();
     if (property.type == Fourcc("ispe") && in.ok())
-      return {width, height};
-  }
-  return {0, 0};
+      sizes.try_emplace(id, width, height);
+  });
+  return sizes;
 }
 
-// The first item that an item refers to by an iref of this type; 0 for none.
-heif_item_id FirstReference(const std::vector<Box>& meta, heif_item_id from, const char* type) {
+// The items that an item refers to by irefs of this type, in order, each as
+// often as it is named. Read one after another as libheif reads them, whatever
+// sizes their boxes claim.
+std::vector<heif_item_id> References(const std::vector<Box>& meta, heif_item_id from,
+                                     const char* type) {
+  std::vector<heif_item_id> found;
   for (const Box& iref : meta) {
     if (iref.type != Fourcc("iref") || iref.body.size() < 4)
       continue;
     const bool wideIds = iref.body[0] >= 1;
-    for (const Box& reference : Boxes(iref.body.subspan(4))) {
-      ByteReader in(reference.body);
-      const std::uint32_t id = wideIds ? in.u32be() : in.u16be();
-      const unsigned count = in.u16be();
-      const std::uint32_t first = wideIds ? in.u32be() : in.u16be();
-      if (reference.type == Fourcc(type) && id == from && count > 0 && in.ok())
-        return first;
+    const auto id = [&](ByteReader& in) -> heif_item_id {
+      return wideIds ? in.u32be() : in.u16be();
+    };
+    ByteReader in(iref.body, 4);
+    while (in.remaining() >= 8) {
+      const std::uint32_t size = in.u32be(), reference = in.u32be();
+      if (size == 1)
+        in.skip(8);  // a 64-bit size
+      const heif_item_id item = id(in);
+      for (unsigned count = in.u16be(); count > 0 && in.ok(); --count) {
+        const heif_item_id to = id(in);
+        if (in.ok() && reference == Fourcc(type) && item == from)
+          found.push_back(to);
+      }
     }
   }
-  return 0;
+  return found;
 }
 
 // A big-endian number of 0, 4 or 8 bytes, as iloc sizes its fields.
@@ -198,10 +226,47 @@ Bytes ItemStart(Bytes file, const std::vector<Box>& meta, heif_item_id item) {
   return {};
 }
 
+// Whether decoding the images a grid or overlay puts together is work out
+// of proportion to its canvas (W x H), or is refused for its size (counted
+// as the pixels of every cell, a tile as often as cells name it). A real
+// grid's tiles overhang its canvas by less than one tile (tw x th) on the
+// right and at the bottom, so they hold at most (W + tw)(H + th) pixels; the
+// canvas once more is allowed besides, so the refusal comes above
+// 2WH + W th + H tw + tw th. A grid canvas larger than its tiles cover is
+// refused too.
+bool ExcessiveWork(const std::vector<Box>& meta, heif_item_id id, bool grid, unsigned rows,
+                   unsigned columns, std::uint64_t width, std::uint64_t height) {
+  const std::vector<heif_item_id> cells = References(meta, id, "dimg");
+  // Without an ispe a cell counts nothing here; libheif refuses it.
+  const auto sizeOf = [sizes = StoredSizes(meta)](heif_item_id cell) {
+    const auto found = sizes.find(cell);
+    return found == sizes.end() ? Size{0, 0} : found->second;
+  };
+  std::uint64_t pixels = 0, tileWidth = 0, tileHeight = 0;
+  for (const heif_item_id cell : cells) {
+    const auto [w, h] = sizeOf(cell);
+    if (TooManyPixels(w, h))
+      return true;
+    pixels += std::uint64_t(w) * h;
+    tileWidth = std::max<std::uint64_t>(tileWidth, w);
+    tileHeight = std::max<std::uint64_t>(tileHeight, h);
+  }
+  if (TooManyPixels(1, pixels))
+    return true;
+  if (pixels >
+      2 * width * height + width * tileHeight + height * tileWidth + tileWidth * tileHeight)
+    return true;
+  // The canvas beyond what the cells cover, by the first tile's sides.
+  const auto [firstWidth, firstHeight] = cells.empty() ? Size{0, 0} : sizeOf(cells.front());
+  return grid && firstWidth && firstHeight &&
+         (width > columns * std::uint64_t(firstWidth) ||
+          height > rows * std::uint64_t(firstHeight));
+}
+
 // Whether a grid or overlay in the file claims a canvas that TooManyPixels
-// refuses, or a grid one larger than its tiles cover: libheif takes the
-// canvas's size from the item's data alone, not from its ispe, and allocates
-// it before decoding a tile.
+// refuses, or work out of proportion to it: libheif takes the canvas's size
+// from the item's data alone, not from its ispe, and allocates it before
+// decoding a tile.
 bool HasTooLargeCanvas(Bytes file) {
   for (const Box& top : Boxes(file)) {
     if (top.type != Fourcc("meta") || top.body.size() < 4)
@@ -233,10 +298,8 @@ bool HasTooLargeCanvas(Bytes file) {
         const std::uint64_t height = wide ? data.u32be() : data.u16be();
         if (!data.ok())
           continue;
-        const auto [tileWidth, tileHeight] = StoredSize(meta, FirstReference(meta, id, "dimg"));
-        if (TooManyPixels(width, height) || (grid && tileWidth && tileHeight &&
-                                             (width > columns * std::uint64_t(tileWidth) ||
-                                              height > rows * std::uint64_t(tileHeight))))
+        if (TooManyPixels(width, height) ||
+            ExcessiveWork(meta, id, grid, rows, columns, width, height))
           return true;
       }
     }
@@ -278,54 +341,87 @@ bool UprightSize(const heif_image_handle* handle, int* width, int* height) {
   return *width > 0 && *height > 0 && !TooManyPixels(std::uint64_t(*width), std::uint64_t(*height));
 }
 
-// Decodes the image behind handle, transformations applied, into dib.
+// Whether libheif failed, noting when it was for want of memory.
+bool Failed(const heif_error& error) {
+  if (error.code == heif_error_Memory_allocation_error)
+    NoteOutOfMemory();
+  return error.code != heif_error_Ok;
+}
+
+// One plane of a decoded image: its rows, and the samples' storage and range.
+struct Plane {
+  const std::uint8_t* rows = nullptr;
+  int stride = 0;
+  bool deep = false;  // 16-bit words of up to `max`
+  unsigned max = 255;
+
+  // Sample x of row y, 10- to 16-bit ones rounded to 8.
+  std::uint8_t at(int x, int y) const {
+    const std::uint8_t* row = rows + std::int64_t(y) * stride;
+    if (!deep)
+      return row[x];
+    std::uint16_t v;
+    std::memcpy(&v, row + 2 * x, 2);
+    return std::uint8_t((std::min<unsigned>(v, max) * 255 + max / 2) / max);
+  }
+};
+
+bool GetPlane(const heif_image* image, heif_channel channel, int width, int height, Plane* plane) {
+  plane->rows = heif_image_get_plane_readonly(image, channel, &plane->stride);
+  const int storage = heif_image_get_bits_per_pixel(image, channel);
+  const int bits = heif_image_get_bits_per_pixel_range(image, channel);
+  plane->deep = storage > 8;
+  plane->max = (1u << bits) - 1;
+  return plane->rows && heif_image_get_width(image, channel) == width &&
+         heif_image_get_height(image, channel) == height &&
+         (plane->deep ? storage == 16 && bits > 8 && bits <= 16 : storage == 8 && bits == 8);
+}
+
+// Decodes the image behind handle, transformations applied, into dib. The
+// planes libheif makes anyway (red, green, blue, alpha) are read row by row
+// into the picture, with no interleaved copy in between.
 bool DecodeHandle(const heif_image_handle* handle, DibBuilder& dib) {
   int width, height;
   if (!UprightSize(handle, &width, &height))
     return false;
   const bool alpha = heif_image_handle_has_alpha_channel(handle);
-  // Deeper samples come as 16-bit words, to be rounded here rather than cut.
-  const bool deep = std::max(heif_image_handle_get_luma_bits_per_pixel(handle),
-                             heif_image_handle_get_chroma_bits_per_pixel(handle)) > 8;
-  const heif_chroma chroma =
-      deep ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
-           : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
   const std::unique_ptr<heif_decoding_options, FreeOptions> options(heif_decoding_options_alloc());
   if (!options)
     return false;
   heif_image* decoded = nullptr;
-  if (heif_decode_image(handle, &decoded, heif_colorspace_RGB, chroma, options.get()).code !=
-      heif_error_Ok)
+  if (Failed(
+          heif_decode_image(handle, &decoded, heif_colorspace_RGB, heif_chroma_444, options.get())))
     return false;
   const Image image(decoded);
-  int stride = 0;
-  const std::uint8_t* plane =
-      heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
-  const int bits = heif_image_get_bits_per_pixel_range(image.get(), heif_channel_interleaved);
-  if (!plane || heif_image_get_width(image.get(), heif_channel_interleaved) != width ||
-      heif_image_get_height(image.get(), heif_channel_interleaved) != height ||
-      (deep ? bits <= 8 || bits > 16 : bits != 8) || !dib.create(width, height, 24))
+#if defined(__GLIBC__)
+  // What libheif freed while decoding goes back to the system before the
+  // picture is allocated beside its planes.
+  malloc_trim(0);
+#endif
+  Plane planes[4];
+  const heif_channel channels[] = {heif_channel_R, heif_channel_G, heif_channel_B,
+                                   heif_channel_Alpha};
+  for (int i = 0; i < (alpha ? 4 : 3); ++i)
+    if (!GetPlane(image.get(), channels[i], width, height, &planes[i]))
+      return false;
+  if (!dib.create(width, height, 24))
     return false;
 
-  const int channels = alpha ? 4 : 3;
-  const unsigned max = (1u << bits) - 1;
+  const Plane &r = planes[0], &g = planes[1], &b = planes[2], &a = planes[3];
   const bool premultiplied = alpha && heif_image_is_premultiplied_alpha(image.get());
   for (int y = 0; y < height; ++y) {
-    const std::uint8_t* in = plane + std::int64_t(y) * stride;
     std::uint8_t* row = dib.row(y);
-    for (int x = 0; x < width; ++x, in += channels * (deep ? 2 : 1)) {
-      std::uint8_t c[4] = {0, 0, 0, 255};
-      for (int i = 0; i < channels; ++i) {
-        const unsigned v = deep ? unsigned(in[2 * i] | in[2 * i + 1] << 8) : in[i];
-        c[i] = std::uint8_t(deep ? (std::min(v, max) * 255 + max / 2) / max : v);
-      }
-      if (premultiplied) {
+    for (int x = 0; x < width; ++x) {
+      if (!alpha) {
+        DibBuilder::putRgb(row, x, r.at(x, y), g.at(x, y), b.at(x, y));
+      } else if (premultiplied) {
         // Already multiplied by alpha: only the white behind is left to add.
-        for (int i = 0; i < 3; ++i)
-          c[i] = std::uint8_t(std::min(255, c[i] + 255 - c[3]));
-        DibBuilder::putRgb(row, x, c[0], c[1], c[2]);
+        const int behind = 255 - a.at(x, y);
+        DibBuilder::putRgb(row, x, std::uint8_t(std::min(255, r.at(x, y) + behind)),
+                           std::uint8_t(std::min(255, g.at(x, y) + behind)),
+                           std::uint8_t(std::min(255, b.at(x, y) + behind)));
       } else {
-        DibBuilder::putRgba(row, x, c[0], c[1], c[2], c[3]);
+        DibBuilder::putRgba(row, x, r.at(x, y), g.at(x, y), b.at(x, y), a.at(x, y));
       }
     }
   }
@@ -338,6 +434,9 @@ template <typename Decode>
 bool WithoutThrowing(Decode decode) {
   try {
     return decode();
+  } catch (const std::bad_alloc&) {
+    NoteOutOfMemory();
+    return false;
   } catch (const std::exception&) {
     return false;
   }

@@ -107,32 +107,54 @@ bool Decode(Bytes file, int boxWidth, int boxHeight, DibHandle* out, ProgressRep
 
   Decoder decoder(file, preview ? JXL_DEC_PREVIEW_IMAGE : JXL_DEC_FULL_IMAGE,
                   !preview && size.width * size.height >= kThreadedPixels);
+  // An opaque picture comes as RGB rows padded as the picture's own, straight
+  // into its pixel memory, to be put in its order there (bottom row first,
+  // blue first); one with alpha comes as RGBA, to be put over white. (A row
+  // callback would cost more: libjxl 0.7 keeps a float copy of the frame for
+  // one.)
+  DibBuilder dib;
+  const int width = int(size.width), height = int(size.height);
+  const bool opaque = info->alpha_bits == 0;
+  const JxlPixelFormat format =
+      opaque ? JxlPixelFormat{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 4} : kRgba8;
+  // Whether the last row is padded depends on the library's version.
+  const std::size_t rowBytes = std::size_t(DibRowBytes(width, 24));
+  const std::size_t least =
+      opaque ? rowBytes * std::size_t(height - 1) + size.width * 3 : size.width * size.height * 4;
+  const std::size_t most = opaque ? rowBytes * std::size_t(height) : least;
   std::unique_ptr<std::uint8_t[]> rgba;  // nothrow: no memory refuses the file, never throws
+  std::uint8_t* buffer = nullptr;
   for (bool done = false; !done;) {
     switch (decoder.next()) {
       case JXL_DEC_NEED_PREVIEW_OUT_BUFFER:
       case JXL_DEC_NEED_IMAGE_OUT_BUFFER: {
         std::size_t bytes = 0;
         const JxlDecoderStatus sized =
-            preview ? JxlDecoderPreviewOutBufferSize(decoder.get(), &kRgba8, &bytes)
-                    : JxlDecoderImageOutBufferSize(decoder.get(), &kRgba8, &bytes);
+            preview ? JxlDecoderPreviewOutBufferSize(decoder.get(), &format, &bytes)
+                    : JxlDecoderImageOutBufferSize(decoder.get(), &format, &bytes);
         // The library orients as the basic info says; anything else is not
         // the picture we made room for.
-        if (sized != JXL_DEC_SUCCESS || bytes != size.width * size.height * 4)
+        if (sized != JXL_DEC_SUCCESS || bytes < least || bytes > most ||
+            !dib.create(width, height, 24))
           return false;
-        rgba.reset(new (std::nothrow) std::uint8_t[bytes]);
-        if (!rgba)
-          return false;
+        if (!opaque) {
+          rgba.reset(new (std::nothrow) std::uint8_t[bytes]);
+          if (!rgba) {
+            NoteOutOfMemory();
+            return false;
+          }
+        }
+        buffer = opaque ? dib.row(height - 1) : rgba.get();
         const JxlDecoderStatus set =
-            preview ? JxlDecoderSetPreviewOutBuffer(decoder.get(), &kRgba8, rgba.get(), bytes)
-                    : JxlDecoderSetImageOutBuffer(decoder.get(), &kRgba8, rgba.get(), bytes);
+            preview ? JxlDecoderSetPreviewOutBuffer(decoder.get(), &format, buffer, bytes)
+                    : JxlDecoderSetImageOutBuffer(decoder.get(), &format, buffer, bytes);
         if (set != JXL_DEC_SUCCESS)
           return false;
         break;
       }
       case JXL_DEC_PREVIEW_IMAGE:
       case JXL_DEC_FULL_IMAGE:  // of an animation, its first frame
-        done = rgba != nullptr;
+        done = buffer != nullptr;
         if (!done)
           return false;
         break;
@@ -141,15 +163,23 @@ bool Decode(Bytes file, int boxWidth, int boxHeight, DibHandle* out, ProgressRep
     }
   }
 
-  DibBuilder dib;
-  const int width = int(size.width), height = int(size.height);
-  if (!dib.create(width, height, 24))
-    return false;
-  const std::uint8_t* in = rgba.get();
-  for (int y = 0; y < height; ++y) {
-    std::uint8_t* row = dib.row(y);
-    for (int x = 0; x < width; ++x, in += 4)
-      DibBuilder::putRgba(row, x, in[0], in[1], in[2], in[3]);
+  if (opaque) {
+    // Row y of the picture was written where row height - 1 - y belongs.
+    for (int top = 0, bottom = height - 1; top <= bottom; ++top, --bottom) {
+      std::uint8_t *const a = dib.row(top), *const b = dib.row(bottom);
+      for (int x = 0; x < 3 * width; x += 3) {
+        const std::uint8_t r = a[x], g = a[x + 1], bl = a[x + 2];
+        DibBuilder::putRgb(a, x / 3, b[x], b[x + 1], b[x + 2]);
+        DibBuilder::putRgb(b, x / 3, r, g, bl);
+      }
+    }
+  } else {
+    for (int y = 0; y < height; ++y) {
+      const std::uint8_t* in = rgba.get() + std::size_t(y) * size.width * 4;
+      std::uint8_t* row = dib.row(y);
+      for (int x = 0; x < width; ++x, in += 4)
+        DibBuilder::putRgba(row, x, in[0], in[1], in[2], in[3]);
+    }
   }
   if (fullWidth) {
     const Size full = Upright(info->xsize, info->ysize, *info);

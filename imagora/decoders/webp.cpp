@@ -45,17 +45,23 @@ int WebpOrientation(Bytes file) {
   return 1;
 }
 
-// RGBA rows (stride apart) composited over white into a new picture.
-bool FromRgba(const std::uint8_t* rgba, int stride, int width, int height, DibBuilder& dib) {
-  if (!dib.create(width, height, 24))
-    return false;
-  for (int y = 0; y < height; ++y) {
-    const std::uint8_t* in = rgba + std::int64_t(y) * stride;
-    std::uint8_t* row = dib.row(y);
-    for (int x = 0; x < width; ++x, in += 4)
-      DibBuilder::putRgba(row, x, in[0], in[1], in[2], in[3]);
+// RGBA rows (stride apart) composited over white into the picture's rows
+// from (x, y) on.
+void PutRgba(const std::uint8_t* rgba, int stride, int width, int height, int x, int y,
+             DibBuilder& dib) {
+  for (int r = 0; r < height; ++r) {
+    const std::uint8_t* in = rgba + std::int64_t(r) * stride;
+    std::uint8_t* row = dib.row(y + r);
+    for (int c = 0; c < width; ++c, in += 4)
+      DibBuilder::putRgba(row, x + c, in[0], in[1], in[2], in[3]);
   }
-  return true;
+}
+
+// Whether libwebp failed for want of memory, which is then noted.
+bool OutOfMemory(VP8StatusCode status) {
+  if (status == VP8_STATUS_OUT_OF_MEMORY)
+    NoteOutOfMemory();
+  return status == VP8_STATUS_OUT_OF_MEMORY;
 }
 
 // The still picture, scaled to width x height when that differs from its
@@ -99,34 +105,73 @@ bool DecodeStill(Bytes file, const WebPBitstreamFeatures& features, int width, i
       progress.rows(lastRow, height);
   }
   const WebPRGBABuffer& rgba = config.output.u.RGBA;
+  OutOfMemory(status);
   const bool ok = status == VP8_STATUS_OK && config.output.width == width &&
-                  config.output.height == height &&
-                  (opaque || FromRgba(rgba.rgba, rgba.stride, width, height, dib));
+                  config.output.height == height && (opaque || dib.create(width, height, 24));
+  if (ok && !opaque)
+    PutRgba(rgba.rgba, rgba.stride, width, height, 0, 0, dib);
   WebPIDelete(decoder);
   WebPFreeDecBuffer(&config.output);
   return ok;
 }
 
-// The first frame of an animation on its canvas, which starts transparent.
-bool DecodeFirstFrame(Bytes file, DibBuilder& dib) {
-  WebPAnimDecoderOptions options;
-  if (!WebPAnimDecoderOptionsInit(&options))
-    return false;
-  options.color_mode = MODE_RGBA;
-  options.use_threads = 0;
+struct DeleteDemuxer {
+  void operator()(WebPDemuxer* d) const { WebPDemuxDelete(d); }
+};
+
+// The first frame of an animation on its canvas, which starts transparent:
+// the rest of the canvas is white, whatever background the file names, and
+// the first frame blends with nothing. Only the picture and the frame are
+// held, not the canvases of a whole animation.
+bool DecodeFirstFrame(Bytes file, int width, int height, DibBuilder& dib) {
   const WebPData data{file.data(), file.size()};
-  WebPAnimDecoder* const decoder = WebPAnimDecoderNew(&data, &options);
-  if (!decoder)
+  const std::unique_ptr<WebPDemuxer, DeleteDemuxer> demuxer(WebPDemux(&data));
+  WebPIterator frame;
+  if (!demuxer || int(WebPDemuxGetI(demuxer.get(), WEBP_FF_CANVAS_WIDTH)) != width ||
+      int(WebPDemuxGetI(demuxer.get(), WEBP_FF_CANVAS_HEIGHT)) != height ||
+      !WebPDemuxGetFrame(demuxer.get(), 1, &frame))
     return false;
-  WebPAnimInfo info;
-  std::uint8_t* canvas = nullptr;
-  int timestamp = 0;
-  const bool ok = WebPAnimDecoderGetInfo(decoder, &info) &&
-                  WebPAnimDecoderGetNext(decoder, &canvas, &timestamp) &&
-                  FromRgba(canvas, int(info.canvas_width) * 4, int(info.canvas_width),
-                           int(info.canvas_height), dib);
-  WebPAnimDecoderDelete(decoder);
-  return ok;
+  const Bytes payload(frame.fragment.bytes, frame.fragment.size);
+  const int x = frame.x_offset, y = frame.y_offset, w = frame.width, h = frame.height;
+  WebPDemuxReleaseIterator(&frame);
+  WebPDecoderConfig config;
+  if (!WebPInitDecoderConfig(&config) ||
+      WebPGetFeatures(payload.data(), payload.size(), &config.input) != VP8_STATUS_OK ||
+      config.input.width != w || config.input.height != h || x < 0 || y < 0 || w <= 0 || h <= 0 ||
+      w > width - x || h > height - y || !dib.create(width, height, 24))
+    return false;
+  for (int r = 0; r < height; ++r)
+    std::memset(dib.row(r), 0xFF, std::size_t(width) * 3);
+  // An opaque frame is written straight into its place in the picture, its
+  // bottom row first; one with alpha goes through RGBA, to be put over white.
+  const bool opaque = !config.input.has_alpha;
+  std::unique_ptr<std::uint8_t[]> rgba;
+  WebPRGBABuffer& out = config.output.u.RGBA;
+  config.output.is_external_memory = 1;
+  if (opaque) {
+    config.output.colorspace = MODE_BGR;
+    out.rgba = dib.row(y + h - 1) + std::size_t(x) * 3;
+    out.stride = dib.rowBytes();
+    out.size = std::size_t(out.stride) * std::size_t(h - 1) + std::size_t(w) * 3;
+    config.options.flip = 1;
+  } else {
+    config.output.colorspace = MODE_RGBA;
+    out.stride = w * 4;
+    out.size = std::size_t(out.stride) * std::size_t(h);
+    rgba.reset(new (std::nothrow) std::uint8_t[out.size]);
+    if (!rgba) {
+      NoteOutOfMemory();
+      return false;
+    }
+    out.rgba = rgba.get();
+  }
+  const VP8StatusCode status = WebPDecode(payload.data(), payload.size(), &config);
+  WebPFreeDecBuffer(&config.output);
+  if (OutOfMemory(status) || status != VP8_STATUS_OK)
+    return false;
+  if (!opaque)
+    PutRgba(rgba.get(), w * 4, w, h, x, y, dib);
+  return true;
 }
 
 struct Request {
@@ -161,7 +206,7 @@ bool Decode(Bytes file, const Request& request, DibHandle* out, ProgressReporter
   }
 
   DibBuilder dib;
-  if (!(features.has_animation ? DecodeFirstFrame(file, dib)
+  if (!(features.has_animation ? DecodeFirstFrame(file, width, height, dib)
                                : DecodeStill(file, features, width, height, dib, progress)))
     return false;
   DibHandle picture{};
