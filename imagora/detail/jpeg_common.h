@@ -61,6 +61,7 @@ struct JpegOutput {
   jpeg_destination_mgr pub;
   unsigned char* data;  // malloc'ed; free() it whatever happened
   std::size_t size;     // bytes written, once jpeg_finish_compress returns
+  std::size_t capacity;
 };
 
 // Makes out the destination of cinfo; out.data is null until the encoder
