@@ -92,6 +92,7 @@ TMainForm::TMainForm(MainFormServices services, QStringList arguments, QWidget* 
   column->addWidget(StatusBar1);
 
   SettingsToControls();
+  // The settings are part of the show: editing one is a change like any other.
   for (TSpinEdit* edit : {TimeEd, TimeEd2, TextXEd, TextYEd, FontSizeEd})
     connect(edit, &TSpinEdit::changed, this, &TMainForm::ShowChanged);
   for (THtmlColorComboBox* combo : {HtmlColorComboBox1, HtmlColorComboBox2, HtmlColorComboBox3})

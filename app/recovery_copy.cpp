@@ -82,11 +82,14 @@ std::string BootId() {
 bool MakeFolders(const std::string& path, std::string& reason) {
   for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
     const std::string part = path.substr(0, end);
-    struct stat st {};
-    if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST &&
-        !(::stat(part.c_str(), &st) == 0 && S_ISDIR(st.st_mode))) {
-      reason = part + ": " + std::strerror(errno);
-      return false;
+    if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+      // A folder on the way that exists but may not be written to is fine.
+      const int err = errno;
+      struct stat st {};
+      if (::stat(part.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        reason = part + ": " + std::strerror(err);
+        return false;
+      }
     }
     if (end == std::string::npos)
       break;
