@@ -651,37 +651,31 @@ TEST_P(CliSignal, DuringAnExportLeavesNoFileBehind) {
 INSTANTIATE_TEST_SUITE_P(Table, CliSignal, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
-// Captions need a font: with none at all the export says so once and still
-// writes the file; a font file cut short after fontconfig listed it is
-// passed over for the next one.
+// Captions need a font: with none at all the export warns once and still
+// writes the file; a font file cut short after fontconfig listed it (the
+// name table and what follows) is passed over for the next one.
 class CliCaptionFonts : public CliTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(CliCaptionFonts, AreDrawnOrWarnedOf) {
   const bool fonts = GetParam();
-  const std::string conf = scratch / "fonts.conf";
-  testing::WriteBytes(conf, "<fontconfig>" +
-                                (fonts ? "<dir>" + scratch / "fonts" + "</dir>" : std::string()) +
-                                "<cachedir>" + scratch / "cache" +
-                                "</cachedir><alias><family>Verdana</family><prefer><family>DejaVu "
-                                "Serif</family></prefer></alias></fontconfig>");
-  const std::string env = "FONTCONFIG_FILE=" + Quote(conf);
-  if (fonts) {
-    std::filesystem::create_directory(scratch / "fonts");
-    for (const char* name : {"DejaVuSerif.ttf", "DejaVuSans.ttf"})
-      std::filesystem::copy(std::string("/usr/share/fonts/truetype/dejavu/") + name,
-                            scratch / "fonts");
-    ASSERT_EQ(imagora::testing::Shell(env + " fc-cache && truncate -s 340000 " +
-                                      Quote(scratch / "fonts/DejaVuSerif.ttf")),
-              0);
-  }
+  const std::string conf = scratch / "fonts.conf", env = "FONTCONFIG_FILE=" + Quote(conf);
+  testing::WriteBytes(conf, "<fontconfig><dir>" + scratch / (fonts ? "fonts" : "none") +
+                                "</dir><cachedir>" + scratch / "cache" +
+                                "</cachedir><alias><family>Verdana</family><prefer><family>"
+                                "DejaVu Serif</family></prefer></alias></fontconfig>");
+  const std::string from = "/usr/share/fonts/truetype/dejavu/", to = scratch / "fonts";
+  ASSERT_EQ(
+      imagora::testing::Shell("mkdir " + Quote(to) + " && cp " + from + "DejaVuSerif.ttf " + from +
+                              "DejaVuSans.ttf " + Quote(to) + " && " + env +
+                              " fc-cache && truncate -s 340000 " + Quote(to) + "/DejaVuSerif.ttf"),
+      0);
   const std::string project = dir / "show.lmt", pdf = dir / "show.pdf";
   ASSERT_EQ(Cli({"make", project, "--caption-from-filename", Picture("Harbour.jpg")}).status, 0);
   const CliRun run = Cli({"export", project, pdf}, env);
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(
-      run.err.find("lumaret-cli: " + pdf +
-                   ": warning: captions could not be drawn: no usable font\n") == std::string::npos,
-      fonts)
+  EXPECT_EQ(run.err.find(pdf + ": warning: captions could not be drawn: no usable font\n") ==
+                std::string::npos,
+            fonts)
       << run.err;
   EXPECT_EQ(imagora::testing::Shell("pdffonts " + Quote(pdf) + " | grep -q '+DejaVuSans '"),
             fonts ? 0 : 1);
