@@ -226,14 +226,19 @@ Bytes ItemStart(Bytes file, const std::vector<Box>& meta, heif_item_id item) {
   return {};
 }
 
+// libheif decodes at most this many images for one (the grid or overlay
+// among them), and refuses a picture that needs more only after allocating
+// its canvas.
+constexpr std::uint64_t kMaxDecodes = 2000;
+
 // Whether decoding the images a grid or overlay puts together is work out
 // of proportion to its canvas (W x H), or is refused for its size (counted
 // as the pixels of every cell, a tile as often as cells name it). A real
 // grid's tiles overhang its canvas by less than one tile (tw x th) on the
 // right and at the bottom, so they hold at most (W + tw)(H + th) pixels; the
 // canvas once more is allowed besides, so the refusal comes above
-// 2WH + W th + H tw + tw th. A grid canvas larger than its tiles cover is
-// refused too.
+// 2WH + W th + H tw + tw th. A grid canvas larger than its tiles cover, and
+// one that libheif would refuse for its number of cells, are refused too.
 bool ExcessiveWork(const std::vector<Box>& meta, heif_item_id id, bool grid, unsigned rows,
                    unsigned columns, std::uint64_t width, std::uint64_t height) {
   const std::vector<heif_item_id> cells = References(meta, id, "dimg");
@@ -256,11 +261,14 @@ bool ExcessiveWork(const std::vector<Box>& meta, heif_item_id id, bool grid, uns
   if (pixels >
       2 * width * height + width * tileHeight + height * tileWidth + tileWidth * tileHeight)
     return true;
-  // The canvas beyond what the cells cover, by the first tile's sides.
   const auto [firstWidth, firstHeight] = cells.empty() ? Size{0, 0} : sizeOf(cells.front());
-  return grid && firstWidth && firstHeight &&
-         (width > columns * std::uint64_t(firstWidth) ||
-          height > rows * std::uint64_t(firstHeight));
+  if (!grid || !firstWidth || !firstHeight)
+    return cells.size() >= kMaxDecodes;
+  // The canvas beyond what the cells cover, by the first tile's sides; the
+  // cells on the canvas, the ones libheif decodes.
+  const std::uint64_t across = (width + firstWidth - 1) / firstWidth,
+                      down = (height + firstHeight - 1) / firstHeight;
+  return across > columns || down > rows || across * down >= kMaxDecodes;
 }
 
 // Whether a grid or overlay in the file claims a canvas that TooManyPixels

@@ -5,12 +5,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "imagora/detail/decoders.h"
+#include "tests/imagora/peak_memory.h"
 #include "tests/support/picture_oracle.h"
 #include "tests/support/temp_dir.h"
 
@@ -159,6 +161,36 @@ TEST(HeifDamage, EveryTruncationIsRefusedWithTheOutputUntouched) {
       testing::ExpectEveryTruncationRefused(decode, file, name);
   }
 }
+
+// Grids whose cells all name one tile: refused before libheif allocates the
+// canvas, so that the child's peak stays small (63 x 63 cells on their
+// canvas took 1.5 GB before libheif refused them), or decoded when they
+// cover no more than their canvas.
+class HeifCellsOfOneTile : public ::testing::TestWithParam<std::pair<const char*, Refusal>> {};
+
+TEST_P(HeifCellsOfOneTile, CostWorkInProportionToTheCanvas) {
+  const auto [seed, refusal] = GetParam();
+  const long peak = testing::PeakGrowthMiB([&] {
+    Refusal why = Refusal::None;
+    const Dib dib =
+        Open((std::string(LUMARET_FUZZ_CORPUS "/heif_decoder/") + seed).c_str(), -1, nullptr, &why);
+    return why == refusal && bool(dib) == (refusal == Refusal::None);
+  });
+  EXPECT_GE(peak, 0);
+  EXPECT_LT(peak, 64);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Heif, HeifCellsOfOneTile,
+    ::testing::Values(std::pair{"avif-grid-cells-naming-one-tile", Refusal::None},
+                      std::pair{"regression-grid-cells-far-more-than-the-canvas", Refusal::Damaged},
+                      std::pair{"regression-grid-cells-more-than-libheif-decodes",
+                                Refusal::Damaged}),
+    [](const auto& info) {
+      std::string name = info.param.first;
+      std::replace(name.begin(), name.end(), '-', '_');
+      return name;
+    });
 
 std::vector<std::uint8_t> Ftyp(const std::string& brands, std::uint32_t size = 0) {
   std::vector<std::uint8_t> box(4);

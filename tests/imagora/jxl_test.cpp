@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imagora/detail/decoders.h"
+#include "tests/imagora/peak_memory.h"
 #include "tests/support/picture_oracle.h"
 #include "tests/support/temp_dir.h"
 
@@ -121,6 +122,20 @@ TEST(JxlHugeClaim, IsRefusedForItsSize) {
   Refusal why = Refusal::None;
   EXPECT_FALSE(Open((dir / "huge.jxl").c_str(), -1, nullptr, &why));
   EXPECT_EQ(why, Refusal::TooLarge);
+}
+
+// An opaque picture is decoded into its own memory, with no RGBA copy
+// beside it: the peak is the library's working set and the picture, 3000 x
+// 2000 at 24 bits being 17 MiB.
+TEST(JxlMemory, KeepsNoCopyBesideThePicture) {
+  lumaret::testing::TempDir dir;
+  testing::WritePattern(dir / "pattern.ppm", 3000, 2000);
+  ASSERT_EQ(Shell("cd '" + dir.path().string() + "' && cjxl --quiet -d 1 -e 3 pattern.ppm a.jxl"),
+            0);
+  const long peak =
+      testing::PeakGrowthMiB([&] { return bool(Open((dir / "a.jxl").c_str(), -1, nullptr)); });
+  EXPECT_GE(peak, 0);
+  EXPECT_LE(peak, 2.5 * 17 + 16);
 }
 
 class DamagedJxl : public ::testing::TestWithParam<const char*> {};

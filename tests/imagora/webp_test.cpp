@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "imagora/detail/decoders.h"
+#include "tests/imagora/peak_memory.h"
 #include "tests/support/picture_oracle.h"
 #include "tests/support/temp_dir.h"
 
@@ -48,6 +49,15 @@ INSTANTIATE_TEST_SUITE_P(
             "convert pattern.ppm -flop b.ppm && img2webp -lossless pattern.ppm b.ppm -o a.webp",
             "webpmux -get frame 1 a.webp -o f.webp && dwebp -quiet f.webp -ppm -o ref.pnm", 24, 0,
             "a.webp"},
+        // Translucent, on a 47 x 43 canvas at (10, 20), the rest of which is
+        // transparent.
+        ToolCase{"AnimationFirstFrameInItsPlace",
+                 TRANSLUCENT_PATTERN "f.png && cwebp -quiet -lossless -exact f.png -o f.webp && "
+                                     "cwebp -quiet pattern.ppm -o g.webp && webpmux -frame f.webp "
+                                     "+100+10+20+0+b -frame g.webp +100 -o a.webp",
+                 "dwebp -quiet f.webp -pam -o f.pam && convert -size 47x43 xc:white f.pam "
+                 "-geometry +10+20 -composite ppm:ref.pnm",
+                 24, 0, "a.webp"},
         ToolCase{"TurnedByExif",
                  "cwebp -quiet pattern.ppm -o p.webp && printf " EXIF_TURNED
                  " > e && webpmux -set exif e p.webp -o a.webp",
@@ -124,6 +134,21 @@ TEST(WebpHugeClaim, IsRefusedForItsSize) {
   Refusal why = Refusal::None;
   EXPECT_FALSE(Open((dir / "huge.webp").c_str(), -1, nullptr, &why));
   EXPECT_EQ(why, Refusal::TooLarge);
+}
+
+// One-pixel frames on a 6000 x 6000 canvas cost the picture (103 MiB), not
+// the animation decoder's two canvases in RGBA besides.
+TEST(WebpCanvas, CostsThePictureAndItsFrame) {
+  const long peak = testing::PeakGrowthMiB([] {
+    const Dib dib =
+        Open(LUMARET_FUZZ_CORPUS "/webp_decoder/regression-canvas-far-larger-than-its-frames", -1,
+             nullptr);
+    // The red frame at the top left (the last row in memory), white elsewhere.
+    return dib && getpixel(&dib.get(), 0, 5999) == 0x0000FF &&
+           getpixel(&dib.get(), 5999, 0) == 0xFFFFFF;
+  });
+  EXPECT_GE(peak, 0);
+  EXPECT_LT(peak, 2 * 103 + 16);
 }
 
 class DamagedWebp : public ::testing::TestWithParam<const char*> {};
