@@ -226,9 +226,9 @@ Bytes ItemStart(Bytes file, const std::vector<Box>& meta, heif_item_id item) {
   return {};
 }
 
-// libheif decodes at most this many images for one (the grid or overlay
-// among them), and refuses a picture that needs more only after allocating
-// its canvas.
+// The libheif of Debian 12 decodes at most this many images for one picture
+// (the grid or overlay among them), and refuses one that needs more only
+// after allocating its canvas.
 constexpr std::uint64_t kMaxDecodes = 2000;
 
 // Whether decoding the images a grid or overlay puts together is work out
@@ -315,6 +315,13 @@ bool HasTooLargeCanvas(Bytes file) {
   return false;
 }
 
+// Whether libheif failed, noting when it was for want of memory.
+bool Failed(const heif_error& error) {
+  if (error.code == heif_error_Memory_allocation_error)
+    NoteOutOfMemory();
+  return error.code != heif_error_Ok;
+}
+
 // The file read, with its primary image; both null when libheif refuses it.
 struct Primary {
   Context context;
@@ -333,9 +340,9 @@ Primary OpenPrimary(Bytes file) {
   // Without a copy: the bytes outlive the context.
   heif_image_handle* handle = nullptr;
   if (HasTooLargeCanvas(file) ||
-      heif_context_read_from_memory_without_copy(p.context.get(), file.data(), file.size(), nullptr)
-              .code != heif_error_Ok ||
-      heif_context_get_primary_image_handle(p.context.get(), &handle).code != heif_error_Ok)
+      Failed(heif_context_read_from_memory_without_copy(p.context.get(), file.data(), file.size(),
+                                                        nullptr)) ||
+      Failed(heif_context_get_primary_image_handle(p.context.get(), &handle)))
     return {};
   p.handle.reset(handle);
   return p;
@@ -347,13 +354,6 @@ bool UprightSize(const heif_image_handle* handle, int* width, int* height) {
   *width = heif_image_handle_get_width(handle);
   *height = heif_image_handle_get_height(handle);
   return *width > 0 && *height > 0 && !TooManyPixels(std::uint64_t(*width), std::uint64_t(*height));
-}
-
-// Whether libheif failed, noting when it was for want of memory.
-bool Failed(const heif_error& error) {
-  if (error.code == heif_error_Memory_allocation_error)
-    NoteOutOfMemory();
-  return error.code != heif_error_Ok;
 }
 
 // One plane of a decoded image: its rows, and the samples' storage and range.
