@@ -140,8 +140,13 @@ bool DecodeFirstFrame(Bytes file, int width, int height, DibBuilder& dib) {
       config.input.width != w || config.input.height != h || x < 0 || y < 0 || w <= 0 || h <= 0 ||
       w > width - x || h > height - y || !dib.create(width, height, 24))
     return false;
-  for (int r = 0; r < height; ++r)
-    std::memset(dib.row(r), 0xFF, std::size_t(width) * 3);
+  // White around the frame; the frame itself is written whole.
+  for (int r = 0; r < height; ++r) {
+    const bool beside = r >= y && r < y + h;
+    std::memset(dib.row(r), 0xFF, std::size_t(beside ? x : width) * 3);
+    if (beside)
+      std::memset(dib.row(r) + std::size_t(x + w) * 3, 0xFF, std::size_t(width - x - w) * 3);
+  }
   // An opaque frame is written straight into its place in the picture, its
   // bottom row first; one with alpha goes through RGBA, to be put over white.
   const bool opaque = !config.input.has_alpha;
