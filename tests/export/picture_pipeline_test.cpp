@@ -274,6 +274,10 @@ TEST_F(KeepJpegExport, APhotoCutShortAnywhereGetsThePlaceholderInBothModes) {
       EXPECT_EQ(refused[0].Reason, "damaged") << size;
     }
   }
+  // Whole, it is encoded to its last byte: djpeg reads it without a warning.
+  testing::WriteBytes(dir / "cut.jpg", photo);
+  ASSERT_TRUE(ExportPdf(doc, dir / "show.pdf", messages, nullptr, nullptr, {}));
+  EXPECT_EQ(oracle::Shell("djpeg '" + Embedded(dir / "show.pdf", 0) + "' > /dev/null"), 0);
 }
 
 // Memory may run out anywhere in an export: the message names it, and no
