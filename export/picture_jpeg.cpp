@@ -85,8 +85,9 @@ bool ForEachPictureJpeg(
   const MemoryBudget budget{
       options.memoryBudget ? options.memoryBudget : WorkerMemoryBudget(),
       [&](std::uint32_t position) {
-        return imagora::PicturePixels(entries[position - 1].FileName.c_str()) *
-               kDecodingBytesPerPixel;
+        // A claim past kMaxPixels is refused before anything is allocated.
+        const std::uint64_t pixels = imagora::PicturePixels(entries[position - 1].FileName.c_str());
+        return pixels <= imagora::kMaxPixels ? pixels * kDecodingBytesPerPixel : 0;
       }};
   return MakeInOrder(
       slides.Count(), options.threads ? options.threads : WorkerThreads(), progress,
