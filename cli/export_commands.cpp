@@ -114,7 +114,7 @@ int Svg(const Arguments& arguments) {
 
 int Preview(const Arguments& args) {
   const std::optional<FlagsAndOperands> split =
-      SplitFlags(args, "preview", {"--keep-jpeg", "--quiet"});
+      SplitFlags(args, "preview", {"--loop", "--keep-jpeg", "--quiet"});
   if (!split)
     return kUsage;
   const Arguments& files = split->operands;
@@ -124,8 +124,8 @@ int Preview(const Arguments& args) {
   ConsoleMessages console("lumaret-cli: " + files[1] + ": ");
   TerminalProgress bar = BarFor(document, *split);
   MessagesUnderBar messages(console, bar);
-  const std::optional<std::string> page =
-      BuildPreviewPage(document, messages, &bar, PicturesFrom(*split, messages));
+  const std::optional<std::string> page = BuildPreviewPage(
+      document, messages, &bar, PicturesFrom(*split, messages), split->flags.contains("--loop"));
   bar.clear();  // WriteWhole reports on stderr directly
   return page && WriteWhole(files[1], *page) ? kSuccess : kFailure;
 }

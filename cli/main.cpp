@@ -29,7 +29,7 @@ constexpr Command kCommands[] = {
      "the slideshow PDF, as \"Save PDF file\" makes it"},
     {"svg", lumaret::cli::Svg, "PROJECT.lmt OUT.svg",
      "the slideshow text exactly as the PDF embeds it"},
-    {"preview", lumaret::cli::Preview, "[--keep-jpeg] [--quiet] PROJECT.lmt OUT.html",
+    {"preview", lumaret::cli::Preview, "[--loop] [--keep-jpeg] [--quiet] PROJECT.lmt OUT.html",
      "a page that plays the slideshow in a browser"},
 };
 
@@ -62,6 +62,11 @@ const std::vector<Section>& Sections() {
        {"export"},
        "  --svg-only                export only: the slideshow's own file alone,\n"
        "                            without the picture pages for today's PDF viewers\n"},
+      {"",
+       {"preview"},
+       "  --loop                    preview only: the page starts the show again at\n"
+       "                            its end, forever (any page does when opened as\n"
+       "                            OUT.html#loop)\n"},
       {"",
        {"export", "preview"},
        "  --keep-jpeg               keep JPEG pictures unchanged (faster, no quality\n"

@@ -37,7 +37,8 @@ std::string Base64(std::string_view bytes) {
 }
 
 std::optional<std::string> BuildPreviewPage(const SlideDocument& document, Messages& messages,
-                                            ProgressSink* progress, const PictureOptions& options) {
+                                            ProgressSink* progress, const PictureOptions& options,
+                                            bool loop) {
   // Picture names have four digits, here as in the PDF.
   if (document.Slides.Count() > kMaxPictures) {
     messages.error("a slideshow can hold at most " + std::to_string(kMaxPictures) + " pictures");
@@ -77,7 +78,8 @@ std::optional<std::string> BuildPreviewPage(const SlideDocument& document, Messa
 
   // The page parses the slideshow text as the SVG document it is and shows
   // it inline, where a script can reach its clock: a click starts the show
-  // again, and "#t=SECONDS" in the address holds it at that moment.
+  // again, and "#t=SECONDS" in the address holds it at that moment. The
+  // slideshow text stays exactly what the PDF embeds, so the loop lives here.
   return R"(<!DOCTYPE html>
 <html lang="en">
 <head>
@@ -93,6 +95,9 @@ std::optional<std::string> BuildPreviewPage(const SlideDocument& document, Messa
   const text = atob(")" +
          Base64(svg) +
          R"(");
+  const loop = )" +
+         (loop ? "true" : "false") +
+         R"( || location.hash === "#loop";
   const parsed = new DOMParser().parseFromString(text, "image/svg+xml");
   const show = document.importNode(parsed.documentElement, true);
   document.body.appendChild(show);
@@ -105,6 +110,20 @@ std::optional<std::string> BuildPreviewPage(const SlideDocument& document, Messa
     show.setCurrentTime(0);
     show.unpauseAnimations();
   });
+  // The show ends with its last animation. Wrapping the clock rather than
+  // zeroing it keeps the pace over many rounds, also after a while in a
+  // hidden tab, and holds a looping page at the moment it would show.
+  let end = 0;
+  for (const animation of show.querySelectorAll("animate, set"))
+    end = Math.max(end, parseFloat(animation.getAttribute("begin")) +
+                            parseFloat(animation.getAttribute("dur")));
+  const wrap = () => {
+    if (show.getCurrentTime() >= end)
+      show.setCurrentTime(show.getCurrentTime() % end);
+    requestAnimationFrame(wrap);
+  };
+  if (loop && end > 0)
+    wrap();
 </script>
 </body>
 </html>

@@ -20,9 +20,10 @@ std::string Base64(std::string_view bytes);
 // The page's text; nullopt after an error through messages when the show has
 // more than kMaxPictures pictures or a picture's JPEG could not be made.
 // Pictures that could not be used are black, as in the PDF, and named in one
-// warning through messages.
+// warning through messages. A looping page starts the show again at its end,
+// forever; any page loops when opened with "#loop" after its address.
 std::optional<std::string> BuildPreviewPage(const SlideDocument& document, Messages& messages,
                                             ProgressSink* progress = nullptr,
-                                            const PictureOptions& options = {});
+                                            const PictureOptions& options = {}, bool loop = false);
 
 }  // namespace lumaret

@@ -337,6 +337,12 @@ TEST_F(CliTest, ExportSvgAndPreviewShowTheSameSlideshow) {
   const std::string page = testing::ReadBytes(dir / "show.html");
   EXPECT_EQ(page.rfind("<!DOCTYPE html>", 0), 0u);
   EXPECT_NE(page.find("atob(\""), std::string::npos);
+  // --loop turns on the page's loop switch and changes nothing else.
+  ASSERT_EQ(Cli({"preview", "--loop", project, dir / "loop.html"}).status, 0);
+  std::string looped = testing::ReadBytes(dir / "loop.html");
+  const std::size_t on = looped.find("const loop = true");
+  ASSERT_NE(on, std::string::npos);
+  EXPECT_EQ(looped.replace(on, 17, "const loop = false"), page);
 
   EXPECT_EQ(Cli({"export", project}).status, 2);
   const CliRun damaged = Cli({"export", dir / "pattern.ppm", dir / "x.pdf"});
