@@ -13,6 +13,8 @@ packages=(
   libheif-dev libwebp-dev libjxl-dev
   # captions on the picture pages: the fonts the desktop picks, shaped and subset
   libfontconfig-dev libfribidi-dev libharfbuzz-dev fonts-dejavu-core fonts-wqy-zenhei
+  # frames of the show at any size: compositing, scaling and glyph outlines
+  libcairo2-dev libfreetype-dev
   # test oracles and a display for the GUI's screenshots
   libheif-examples libavif-bin webp libjxl-tools  # makers and decoders of the test pictures
   qpdf poppler-utils imagemagick netpbm libjpeg-turbo-progs libxml2-utils xvfb xauth
