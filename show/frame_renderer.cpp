@@ -1,0 +1,360 @@
+#include "show/frame_renderer.h"
+
+#include <cairo-ft.h>
+#include <cairo.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "export/caption_fonts.h"
+#include "export/caption_line.h"
+#include "export/convert_to_24bit.h"
+#include "export/picture_jpeg.h"
+#include "export/picture_pages.h"
+#include "imagora/imagora.h"
+#include "imagora/pixel_access.h"
+
+namespace lumaret {
+
+namespace {
+
+struct SurfaceRelease {
+  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+struct FontFaceRelease {
+  void operator()(cairo_font_face_t* f) const { cairo_font_face_destroy(f); }
+};
+struct PathRelease {
+  void operator()(cairo_path_t* p) const { cairo_path_destroy(p); }
+};
+using Surface = std::unique_ptr<cairo_surface_t, SurfaceRelease>;
+using FontFace = std::unique_ptr<cairo_font_face_t, FontFaceRelease>;
+using Path = std::unique_ptr<cairo_path_t, PathRelease>;
+
+// A font subset opened by FreeType with a library of its own, so that cairo,
+// which may keep the face longer than we do, releases it on any thread.
+struct FreeTypeFont {
+  std::string bytes;
+  FT_Library library = nullptr;
+  FT_Face face = nullptr;
+  ~FreeTypeFont() {
+    if (face)
+      FT_Done_Face(face);
+    if (library)
+      FT_Done_FreeType(library);
+  }
+};
+const cairo_user_data_key_t kFreeTypeFontKey{};
+
+// Null for a subset FreeType does not read: its runs are left out, as the
+// picture pages leave out a font that cannot be embedded.
+FontFace OpenFont(const FontSubset& subset) {
+  auto font = std::make_unique<FreeTypeFont>();
+  font->bytes = subset.fontFile;
+  if (FT_Init_FreeType(&font->library) != 0 ||
+      FT_New_Memory_Face(font->library, reinterpret_cast<const FT_Byte*>(font->bytes.data()),
+                         FT_Long(font->bytes.size()), 0, &font->face) != 0)
+    return nullptr;
+  // Unhinted outlines, as a PDF reader draws the pages' glyphs at any size.
+  FontFace face(cairo_ft_font_face_create_for_ft_face(font->face, FT_LOAD_NO_HINTING));
+  if (cairo_font_face_status(face.get()) != CAIRO_STATUS_SUCCESS ||
+      cairo_font_face_set_user_data(face.get(), &kFreeTypeFontKey, font.get(), [](void* data) {
+        delete static_cast<FreeTypeFont*>(data);
+      }) != CAIRO_STATUS_SUCCESS)
+    return nullptr;
+  font.release();
+  return face;
+}
+
+struct Size {
+  int width = 0, height = 0;
+};
+
+// The picture fitted into the frame keeping its proportions ("xMinYMin meet").
+Size Fitted(int width, int height, int frameWidth, int frameHeight) {
+  if (std::int64_t(width) * frameHeight >= std::int64_t(height) * frameWidth)
+    return {frameWidth,
+            std::max(1, int(std::lround(double(height) * frameWidth / std::max(width, 1))))};
+  return {std::max(1, int(std::lround(double(width) * frameHeight / std::max(height, 1)))),
+          frameHeight};
+}
+
+// Pixels x0..x1, y0..y1 (top-down) of a 24-bit picture as a cairo surface.
+Surface Region(const imagora::DibHandle& picture, int x0, int y0, int x1, int y1) {
+  Surface region(cairo_image_surface_create(CAIRO_FORMAT_RGB24, x1 - x0, y1 - y0));
+  if (cairo_surface_status(region.get()) != CAIRO_STATUS_SUCCESS)
+    return nullptr;
+  cairo_surface_flush(region.get());
+  std::uint8_t* data = cairo_image_surface_get_data(region.get());
+  const int stride = cairo_image_surface_get_stride(region.get());
+  const int height = imagora::DibHeight(picture);
+  for (int y = y0; y < y1; ++y) {
+    const std::uint8_t* in = imagora::DibRow(picture, height - 1 - y) + 3 * x0;
+    auto* out = reinterpret_cast<std::uint32_t*>(data + std::int64_t(y - y0) * stride);
+    for (int x = 0; x < x1 - x0; ++x, in += 3)
+      out[x] = 0xFF000000u | std::uint32_t(in[2]) << 16 | std::uint32_t(in[1]) << 8 | in[0];
+  }
+  cairo_surface_mark_dirty(region.get());
+  return region;
+}
+
+// cairo's images hold at most 32767 pixels a side; a larger picture is scaled
+// a piece at a time, each with a margin that the filter reaches into, so the
+// pieces meet without seams.
+constexpr int kPieceSide = 16384;
+
+// The picture scaled once to its fitted size with a good downscaling filter.
+// Null when the memory for it was refused.
+Surface Scaled(const imagora::DibHandle& picture, Size fit) {
+  const int width = imagora::DibWidth(picture), height = imagora::DibHeight(picture);
+  const double sx = double(fit.width) / width, sy = double(fit.height) / height;
+  Surface fitted(cairo_image_surface_create(CAIRO_FORMAT_RGB24, fit.width, fit.height));
+  if (cairo_surface_status(fitted.get()) != CAIRO_STATUS_SUCCESS)
+    return nullptr;
+  const int marginX = int(std::ceil(2 / sx)) + 2, marginY = int(std::ceil(2 / sy)) + 2;
+  const int stepX = std::max(1, int((kPieceSide - 2 * marginX) * sx));
+  const int stepY = std::max(1, int((kPieceSide - 2 * marginY) * sy));
+  const bool whole = width <= kPieceSide && height <= kPieceSide;
+  cairo_t* cr = cairo_create(fitted.get());
+  bool complete = true;
+  for (int dy = 0; complete && dy < fit.height; dy += whole ? fit.height : stepY)
+    for (int dx = 0; complete && dx < fit.width; dx += whole ? fit.width : stepX) {
+      const int dx1 = whole ? fit.width : std::min(fit.width, dx + stepX);
+      const int dy1 = whole ? fit.height : std::min(fit.height, dy + stepY);
+      const int x0 = whole ? 0 : std::max(0, int(dx / sx) - marginX);
+      const int y0 = whole ? 0 : std::max(0, int(dy / sy) - marginY);
+      const int x1 = whole ? width : std::min(width, int(std::ceil(dx1 / sx)) + marginX);
+      const int y1 = whole ? height : std::min(height, int(std::ceil(dy1 / sy)) + marginY);
+      const Surface piece = Region(picture, x0, y0, x1, y1);
+      if (!piece) {
+        complete = false;
+        break;
+      }
+      cairo_save(cr);
+      cairo_rectangle(cr, dx, dy, dx1 - dx, dy1 - dy);
+      cairo_clip(cr);
+      cairo_scale(cr, sx, sy);
+      cairo_set_source_surface(cr, piece.get(), x0, y0);
+      cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+      cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+      cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+      cairo_paint(cr);
+      cairo_restore(cr);
+    }
+  complete = complete && cairo_status(cr) == CAIRO_STATUS_SUCCESS;
+  cairo_destroy(cr);
+  return complete ? std::move(fitted) : nullptr;
+}
+
+struct Slide {
+  std::string fileName;
+  ShapedLine caption;
+  bool prepared = false;
+  Size fit;         // of the picture, or of the placeholder
+  Surface picture;  // null: drawn as the black placeholder
+  Path captionPath;
+  cairo_rectangle_int_t captionBox{};
+};
+
+}  // namespace
+
+struct FrameRenderer::State {
+  State(const SlideDocument& document, int frameWidth, int frameHeight)
+      : timeline(document.Settings, document.Slides.Count()),
+        settings(document.Settings),
+        width(std::clamp(frameWidth, 1, 32767)),
+        height(std::clamp(frameHeight, 1, 32767)) {}
+
+  ShowTimeline timeline;
+  SlideshowSettings settings;
+  int width, height;
+  bool captionsDrawn = true;
+  std::vector<Slide> slides;
+  std::vector<std::uint32_t> unitsPerEm;  // per font
+  std::vector<FontFace> fonts;            // null for a subset FreeType does not read
+
+  double scale() const { return double(height) / kPageHeight; }
+
+  void prepare(Slide& slide) {
+    if (slide.prepared)
+      return;
+    slide.prepared = true;
+    imagora::Dib picture = imagora::Open(slide.fileName.c_str(), -1, nullptr);
+    if (picture)
+      ConvertTo24Bit(picture);
+    if (!picture || imagora::DibBits(picture.get()) != 24) {
+      slide.fit = Fitted(kPlaceholderWidth, kPlaceholderHeight, width, height);
+      return;
+    }
+    slide.fit =
+        Fitted(imagora::DibWidth(picture.get()), imagora::DibHeight(picture.get()), width, height);
+    slide.picture = Scaled(picture.get(), slide.fit);
+  }
+
+  // The caption's outline, laid out once: the baseline starts at the
+  // settings' percentages of the frame.
+  void layOut(cairo_t* cr, Slide& slide) {
+    if (slide.captionPath || slide.caption.empty())
+      return;
+    const double size = settings.FontSize * scale();
+    double x = double(settings.TextPosX) * width / 100;
+    const double y = double(settings.TextPosY) * height / 100;
+    cairo_new_path(cr);
+    cairo_set_font_size(cr, size);
+    for (const ShapedRun& run : slide.caption) {
+      const double em = size / std::max<std::uint32_t>(unitsPerEm[run.font], 1);
+      std::vector<cairo_glyph_t> glyphs;
+      for (const ShapedGlyph& g : run.glyphs) {
+        glyphs.push_back({g.glyph, x + g.xOffset * em, y - g.yOffset * em});
+        x += g.advance * em;
+      }
+      if (!fonts[run.font])
+        continue;
+      cairo_set_font_face(cr, fonts[run.font].get());
+      cairo_glyph_path(cr, glyphs.data(), int(glyphs.size()));
+    }
+    cairo_set_line_width(cr, scale());
+    cairo_set_miter_limit(cr, 4);
+    double x0, y0, x1, y1;
+    cairo_stroke_extents(cr, &x0, &y0, &x1, &y1);
+    slide.captionBox = {int(std::floor(x0)) - 1, int(std::floor(y0)) - 1,
+                        int(std::ceil(x1 - x0)) + 3, int(std::ceil(y1 - y0)) + 3};
+    slide.captionPath.reset(cairo_copy_path(cr));
+    cairo_new_path(cr);
+  }
+
+  void drawPicture(cairo_t* cr, const Slide& slide, double opacity) {
+    if (slide.picture) {
+      cairo_set_source_surface(cr, slide.picture.get(), 0, 0);
+      cairo_paint_with_alpha(cr, opacity);
+      return;
+    }
+    cairo_set_source_rgba(cr, 0, 0, 0, opacity);
+    cairo_rectangle(cr, 0, 0, slide.fit.width, slide.fit.height);
+    cairo_fill(cr);
+  }
+
+  // Filled, then outlined over the fill; the whole caption then takes its
+  // opacity at once, so the fill never shows through the outline.
+  void drawCaption(cairo_t* cr, const Slide& slide, double opacity) {
+    if (!slide.captionPath)
+      return;
+    const auto source = [cr](Color c) {
+      cairo_set_source_rgb(cr, RedOf(c) / 255.0, GreenOf(c) / 255.0, BlueOf(c) / 255.0);
+    };
+    cairo_save(cr);
+    const bool group = opacity < 1;
+    if (group) {
+      const cairo_rectangle_int_t& box = slide.captionBox;
+      cairo_rectangle(cr, box.x, box.y, box.width, box.height);
+      cairo_clip(cr);
+      cairo_push_group(cr);
+    }
+    cairo_append_path(cr, slide.captionPath.get());
+    source(settings.TextColor);
+    cairo_fill_preserve(cr);
+    source(settings.TextBorderColor);
+    cairo_set_line_width(cr, scale());
+    cairo_set_miter_limit(cr, 4);
+    cairo_stroke(cr);
+    if (group) {
+      cairo_pop_group_to_source(cr);
+      cairo_paint_with_alpha(cr, opacity);
+    }
+    cairo_restore(cr);
+  }
+};
+
+FrameRenderer::FrameRenderer(const SlideDocument& document, int width, int height)
+    : state_(std::make_unique<State>(document, width, height)) {
+  State& s = *state_;
+  // As on the picture pages: the line runs to the frame's right edge from
+  // where it starts, or from the left edge when it starts further left.
+  const double size = std::max(s.settings.FontSize * s.scale(), 1e-3);
+  const double start = double(s.settings.TextPosX) * s.width / 100;
+  const double ems = (s.width - std::min(start, 0.0)) / size;
+  CaptionFonts typesetter;
+  std::vector<bool> written;
+  for (const SlideEntry& entry : document.Slides) {
+    const std::u32string line =
+        s.settings.FontSize > 0 ? CaptionLine(entry.Caption) : std::u32string();
+    written.push_back(!line.empty());
+    typesetter.Add(line, ems);
+    s.slides.emplace_back().fileName = entry.FileName;
+  }
+  std::vector<ShapedLine> captions = typesetter.Finish();
+  for (std::size_t k = 0; k < captions.size() && k < s.slides.size(); ++k) {
+    s.captionsDrawn = s.captionsDrawn && (!written[k] || !captions[k].empty());
+    s.slides[k].caption = std::move(captions[k]);
+  }
+  for (const FontSubset& subset : typesetter.Subsets()) {
+    s.unitsPerEm.push_back(subset.unitsPerEm);
+    s.fonts.push_back(OpenFont(subset));
+  }
+}
+
+FrameRenderer::~FrameRenderer() = default;
+
+const ShowTimeline& FrameRenderer::timeline() const {
+  return state_->timeline;
+}
+int FrameRenderer::width() const {
+  return state_->width;
+}
+int FrameRenderer::height() const {
+  return state_->height;
+}
+bool FrameRenderer::captionsDrawn() const {
+  return state_->captionsDrawn;
+}
+
+void FrameRenderer::render(std::int64_t ms, std::uint8_t* pixels, int stride) {
+  State& s = *state_;
+  Surface target(
+      cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_ARGB32, s.width, s.height, stride));
+  if (cairo_surface_status(target.get()) != CAIRO_STATUS_SUCCESS)
+    return;
+  cairo_t* cr = cairo_create(target.get());
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+  cairo_set_font_options(cr, options);
+  cairo_font_options_destroy(options);
+
+  const Color background = s.settings.BackgroundColor;
+  cairo_set_source_rgb(cr, RedOf(background) / 255.0, GreenOf(background) / 255.0,
+                       BlueOf(background) / 255.0);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_paint(cr);
+  cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+
+  // Only the pictures around the moment stay scaled: a show played from start
+  // to end holds two or three at a time, whatever its length.
+  std::int64_t current = 0;
+  for (std::int64_t p = 1; p <= s.timeline.count(); ++p) {
+    Slide& slide = s.slides[std::size_t(p - 1)];
+    if (s.timeline.fadeInAt(p) <= ms)
+      current = p;
+    const double opacity = s.timeline.opacity(p, double(ms));
+    if (opacity <= 0)
+      continue;
+    s.prepare(slide);
+    s.drawPicture(cr, slide, opacity);
+    s.layOut(cr, slide);
+    s.drawCaption(cr, slide, opacity);
+  }
+  for (std::int64_t p = 1; p <= s.timeline.count(); ++p)
+    if (p < current - 1 || p > current + 1) {
+      Slide& slide = s.slides[std::size_t(p - 1)];
+      slide.prepared = false;
+      slide.picture.reset();
+    }
+  cairo_destroy(cr);
+  cairo_surface_flush(target.get());
+}
+
+}  // namespace lumaret

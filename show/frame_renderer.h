@@ -1,0 +1,41 @@
+// The frame the slideshow shows at a moment, at any size: the background,
+// then each picture fitted to the frame's top left and its caption, each as
+// opaque as the timeline says. The player, the film and any preview draw
+// through this one renderer, so every way of watching the show agrees.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "document/slide_document.h"
+#include "show/timeline.h"
+
+namespace lumaret {
+
+class FrameRenderer {
+ public:
+  // Takes what it needs from the document now: the file names, the captions
+  // (shaped at once) and the settings; later edits do not reach it.
+  FrameRenderer(const SlideDocument& document, int width, int height);
+  ~FrameRenderer();
+  FrameRenderer(const FrameRenderer&) = delete;
+  FrameRenderer& operator=(const FrameRenderer&) = delete;
+
+  const ShowTimeline& timeline() const;
+  int width() const;
+  int height() const;
+
+  // False when some caption with characters could not be set: no usable font.
+  bool captionsDrawn() const;
+
+  // Draws the frame at ms into width × height pixels of 32 bits each, as a
+  // cairo image surface of format RGB24 or ARGB32 lays them out (the frame is
+  // opaque either way); stride in bytes.
+  void render(std::int64_t ms, std::uint8_t* pixels, int stride);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace lumaret
