@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "export/export_pdf.h"
 #include "platform/recording_messages.h"
 #include "tests/support/picture_oracle.h"
@@ -13,10 +15,6 @@ namespace lumaret {
 namespace {
 
 namespace oracle = imagora::testing;
-
-struct Box {
-  int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1;
-};
 
 TEST(FrameRendererTest, FullyShownFrameLooksAsThePicturePage) {
   testing::TempDir dir;
@@ -50,25 +48,20 @@ TEST(FrameRendererTest, FullyShownFrameLooksAsThePicturePage) {
     return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
            std::abs(a.b - b.b) <= tolerance;
   };
-  // The caption's ink: what is neither picture nor background.
-  Box pageInk, frameInk;
+  // Where either differs from the picture or the background by more than 3
+  // levels: only the caption's ink, in the same box (poppler blurs the
+  // picture's right edge).
+  std::array<int, 4> pageInk{1920, 1080, -1, -1}, frameInk = pageInk;
   for (auto [image, ink] : {std::pair{&page, &pageInk}, {&frame, &frameInk}})
     for (int y = 0; y < 1080; ++y)
       for (int x = 0; x < 1920; ++x) {
-        const oracle::Rgb want = x < 1440 ? picture : background;
-        if (x == 1440 || near(image->at(x, y), want, 3))
-          continue;
-        *ink = {std::min(ink->x0, x), std::min(ink->y0, y), std::max(ink->x1, x),
-                std::max(ink->y1, y)};
+        if (x != 1440 && !near(image->at(x, y), x < 1440 ? picture : background, 3))
+          *ink = {std::min((*ink)[0], x), std::min((*ink)[1], y), std::max((*ink)[2], x),
+                  std::max((*ink)[3], y)};
       }
-  EXPECT_GT(pageInk.x1 - pageInk.x0, 100);
-  EXPECT_LT(pageInk.x0, 60);
-  EXPECT_GT(pageInk.y0, 960);
-  for (auto [got, want] : {std::pair{frameInk.x0, pageInk.x0},
-                           {frameInk.y0, pageInk.y0},
-                           {frameInk.x1, pageInk.x1},
-                           {frameInk.y1, pageInk.y1}})
-    EXPECT_NEAR(got, want, 3);
+  EXPECT_TRUE(pageInk[0] < 60 && pageInk[1] > 960 && pageInk[2] > 300) << pageInk[0];
+  for (int k = 0; k < 4; ++k)
+    EXPECT_NEAR(frameInk[k], pageInk[k], 3) << k;
 
   const oracle::Rgb half = frameAt(500).at(700, 300);
   EXPECT_TRUE(near(half, {0x2A, 0x73, 0x86}, 3))
