@@ -523,8 +523,11 @@ QAccessibleInterface* Factory(const QString& className, QObject* object) {
     return nullptr;
   if (className == QLatin1String("lumaret::TMainForm") ||
       className == QLatin1String("lumaret::TViewPicForm") ||
-      className == QLatin1String("lumaret::TPrintForm"))
+      className == QLatin1String("lumaret::TPrintForm") ||
+      className == QLatin1String("lumaret::PlayerWindow"))
     return new WindowAccessible(widget);
+  if (className == QLatin1String("lumaret::PlayerPicture"))
+    return new QAccessibleWidget(widget, QAccessible::Graphic);
   if (className == QLatin1String("lumaret::TStatusBar"))
     return new StatusBarAccessible(static_cast<TStatusBar*>(widget));
   if (className == QLatin1String("lumaret::TImageBtn"))

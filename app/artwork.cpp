@@ -297,6 +297,13 @@ void DrawFilmStrip(QPainter& p, const QRectF& strip) {
     p.drawRoundedRect(QRectF(x, strip.center().y() - hole / 2, hole, hole), 1.5, 1.5);
 }
 
+void DrawPlay(QPainter& p) {
+  p.setPen(QPen(QColor(0x1E, 0x6B, 0x2E), 1));
+  p.setBrush(QColor(0x3C, 0xB0, 0x4F));
+  const QPointF triangle[] = {{4, 2.5}, {13.5, 8}, {4, 13.5}};
+  p.drawPolygon(triangle, 3);
+}
+
 }  // namespace
 
 void DrawMotif(QPainter& painter, Motif motif, const QRectF& square) {
@@ -334,6 +341,9 @@ void DrawMotif(QPainter& painter, Motif motif, const QRectF& square) {
       break;
     case Motif::Quit:
       DrawQuit(painter);
+      break;
+    case Motif::Play:
+      DrawPlay(painter);
       break;
     case Motif::Delete:
       DrawDelete(painter);

@@ -29,6 +29,7 @@ enum class Motif {
   Web,
   Info,
   Quit,
+  Play,     // the show starts
   Delete,   // a picture struck out
   Earlier,  // a picture moving one place towards the start of the show
   Later,

@@ -6,6 +6,7 @@
 // --page about pictures the about window instead; --view PICTURE pictures the
 // viewer on that picture, and with --page print its print window.
 #include <QApplication>
+#include <QFileInfo>
 #include <QPrinter>
 #include <QTabWidget>
 #include <cstdio>
@@ -15,9 +16,11 @@
 #include "app/about_box.h"
 #include "app/accessibility.h"
 #include "app/main_form.h"
+#include "app/player_window.h"
 #include "app/print_form.h"
 #include "app/recovery_copy.h"
 #include "app/view_pic_form.h"
+#include "document/project_file.h"
 #include "imagora/imagora.h"
 #include "platform/cleanup_on_signal.h"
 #include "platform/qt/modal_runner.h"
@@ -37,6 +40,10 @@ constexpr const char* kHelp =
     "\n"
     "  PROJECT.lmt    open the project\n"
     "  PICTURE...     start a new show with these pictures\n"
+    "\n"
+    "  --play PROJECT.lmt  play the show full screen, alone, and end with it\n"
+    "                 (Escape ends it sooner); for kiosks and presentations\n"
+    "  --loop         with --play: start the show again after its end\n"
     "\n"
     "  --help         this text\n"
     "  --version      the program's version\n"
@@ -74,6 +81,28 @@ QString TakeUnknownOption(QStringList& arguments) {
   return {};
 }
 
+// Takes "--name" out of the arguments; true when it was there.
+bool TakeFlag(QStringList& arguments, const QString& name) {
+  return arguments.removeAll(name) > 0;
+}
+
+// The project alone, full screen; the exit status once it ends.
+int PlayAlone(const QStringList& arguments, bool loop) {
+  if (arguments.size() != 1) {
+    std::fputs("lumaret: --play takes one project file (try lumaret --help)\n", stderr);
+    return 2;
+  }
+  lumaret::QtMessages messages;
+  lumaret::SlideDocument document;
+  const QString path = arguments.constFirst();
+  if (!lumaret::OpenFileNow(document, path.toLocal8Bit().toStdString(), messages))
+    return 1;
+  auto* player = new lumaret::PlayerWindow(document, QFileInfo(path).completeBaseName(), loop, 1,
+                                           QGuiApplication::primaryScreen());
+  player->play();
+  return QApplication::exec();
+}
+
 // Takes "--name VALUE" out of the arguments; empty when it is not there.
 QString TakeOption(QStringList& arguments, const QString& name) {
   const qsizetype at = arguments.indexOf(name);
@@ -105,11 +134,15 @@ int main(int argc, char** argv) {
   const QString screenshot = TakeOption(arguments, QStringLiteral("--screenshot"));
   const QString page = TakeOption(arguments, QStringLiteral("--page"));
   const QString view = TakeOption(arguments, QStringLiteral("--view"));
+  const bool play = TakeFlag(arguments, QStringLiteral("--play"));
+  const bool loop = TakeFlag(arguments, QStringLiteral("--loop"));
   if (const QString unknown = TakeUnknownOption(arguments); !unknown.isEmpty()) {
     std::fprintf(stderr, "lumaret: unknown option %s (try lumaret --help)\n",
                  unknown.toLocal8Bit().constData());
     return 2;
   }
+  if (play)
+    return PlayAlone(arguments, loop);
 
   lumaret::QtMessages messages;
   lumaret::QtDialogs dialogs;

@@ -4,12 +4,14 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -22,6 +24,7 @@
 #include "app/html_color_combo_box.h"
 #include "app/image_btn.h"
 #include "app/page_frame.h"
+#include "app/player_window.h"
 #include "app/recovery_copy.h"
 #include "app/spin_edit.h"
 #include "app/start_files.h"
@@ -40,6 +43,7 @@ using artwork::Motif;
 constexpr int kToolStripHeight = 27;
 constexpr int kBottomBarHeight = 41;
 constexpr int kProgressPanel = 1;
+const char* const kLoopKey = "Play/Loop";
 
 const char* const kSaveFirst = "Be sure that everything you want to maintain was saved.";
 const char* const kQuitQuestion =
@@ -128,6 +132,8 @@ void TMainForm::BuildToolStrip(QWidget* strip) {
       {&OpenBtn, "OpenBtn", "Open...", "Open slideshow...", Motif::Open, &TMainForm::OpenBtnClick},
       {&SaveAsBtn, "SaveAsBtn", "Save as...", "Save slideshow as...", Motif::SaveAs,
        &TMainForm::SaveAsBtnClick},
+      {&PlayBtn, "PlayBtn", "Play slideshow", "Play the slideshow full screen (F5)", Motif::Play,
+       nullptr},
   };
   int x = 8;
   for (const Tool& tool : tools) {
@@ -138,10 +144,39 @@ void TMainForm::BuildToolStrip(QWidget* strip) {
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setAutoRaise(true);
     button->setGeometry(x, 1, 121, 25);
-    connect(button, &QToolButton::clicked, this, tool.command);
+    if (tool.command)
+      connect(button, &QToolButton::clicked, this, tool.command);
     *tool.button = button;
     x += 121;
   }
+  PlayBtn->setFixedWidth(PlayBtn->sizeHint().width() + 8);
+  connect(PlayBtn, &QToolButton::clicked, this, [this] { PlayBtnClick(false); });
+  x = PlayBtn->geometry().right() + 8;
+  // The user's own choice for every show, so it is not kept in the project.
+  LoopCheck = Named(new QCheckBox(QStringLiteral("Play in a loop"), strip), "LoopCheck");
+  LoopCheck->setChecked(services_.settings.value(kLoopKey).value_or("0") == "1");
+  LoopCheck->setGeometry(x, 1, LoopCheck->sizeHint().width(), 25);
+  connect(LoopCheck, &QCheckBox::toggled, this,
+          [this](bool on) { services_.settings.setValue(kLoopKey, on ? "1" : "0"); });
+  auto* play = new QShortcut(QKeySequence(Qt::Key_F5), this);
+  connect(play, &QShortcut::activated, this, [this] { PlayBtnClick(false); });
+  auto* playHere = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F5), this);
+  connect(playHere, &QShortcut::activated, this, [this] { PlayBtnClick(true); });
+}
+
+void TMainForm::PlayBtnClick(bool fromCurrent) {
+  ControlsToSettings();
+  const QString name = showFile_.empty()
+                           ? QString()
+                           : QFileInfo(QString::fromLocal8Bit(showFile_)).completeBaseName();
+  const std::int64_t start =
+      fromCurrent && doc_.HasCurrentPicture() ? std::int64_t(doc_.CurrentPicture) : 1;
+  auto* player = new PlayerWindow(doc_, name, LoopCheck->isChecked(), start, screen());
+  connect(player, &QObject::destroyed, this, [this] {
+    activateWindow();
+    raise();
+  });
+  player->play();
 }
 
 void TMainForm::BuildPages() {

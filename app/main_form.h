@@ -84,6 +84,8 @@ class TMainForm : public QWidget, public ProgressSink {
   // Open after its question, with the file given or else the one the dialog chooses.
   void OpenProject(std::optional<std::string> path);
   void SaveAsBtnClick();
+  // The show full screen from its first picture, or from the current one.
+  void PlayBtnClick(bool fromCurrent = false);
   void SavePDFBtnClick();
   void EndeBtnClick();
   void ueberbtnClick();
@@ -217,6 +219,8 @@ class TMainForm : public QWidget, public ProgressSink {
   QToolButton* NewBtn = nullptr;
   QToolButton* OpenBtn = nullptr;
   QToolButton* SaveAsBtn = nullptr;
+  QToolButton* PlayBtn = nullptr;
+  QCheckBox* LoopCheck = nullptr;
   QTabWidget* PageControl2 = nullptr;
   QToolButton* wwwBtn = nullptr;
   TImageBtn* ueberbtn = nullptr;

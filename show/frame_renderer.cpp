@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -179,11 +180,19 @@ struct FrameRenderer::State {
 
   double scale() const { return double(height) / kPageHeight; }
 
+  // Guards the slides' pictures between render() and prepare().
+  std::mutex mutex;
+
   void prepare(Slide& slide) {
     if (slide.prepared)
       return;
+    load(slide.fileName, slide);
+  }
+
+  // Touches only fit, picture and prepared of the slide.
+  void load(const std::string& fileName, Slide& slide) const {
     slide.prepared = true;
-    imagora::Dib picture = imagora::Open(slide.fileName.c_str(), -1, nullptr);
+    imagora::Dib picture = imagora::Open(fileName.c_str(), -1, nullptr);
     if (picture)
       ConvertTo24Bit(picture);
     if (!picture || imagora::DibBits(picture.get()) != 24) {
@@ -312,8 +321,33 @@ bool FrameRenderer::captionsDrawn() const {
   return state_->captionsDrawn;
 }
 
+void FrameRenderer::prepare(std::int64_t p) {
+  State& s = *state_;
+  if (p < 1 || p > s.timeline.count())
+    return;
+  std::string fileName;
+  {
+    const std::lock_guard lock(s.mutex);
+    const Slide& slide = s.slides[std::size_t(p - 1)];
+    if (slide.prepared)
+      return;
+    fileName = slide.fileName;
+  }
+  // Decoded outside the lock, so the frames go on meanwhile.
+  Slide ready;
+  s.load(fileName, ready);
+  const std::lock_guard lock(s.mutex);
+  Slide& slide = s.slides[std::size_t(p - 1)];
+  if (slide.prepared)
+    return;
+  slide.prepared = true;
+  slide.fit = ready.fit;
+  slide.picture = std::move(ready.picture);
+}
+
 void FrameRenderer::render(std::int64_t ms, std::uint8_t* pixels, int stride) {
   State& s = *state_;
+  const std::lock_guard lock(s.mutex);
   Surface target(
       cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_ARGB32, s.width, s.height, stride));
   if (cairo_surface_status(target.get()) != CAIRO_STATUS_SUCCESS)
@@ -333,7 +367,8 @@ void FrameRenderer::render(std::int64_t ms, std::uint8_t* pixels, int stride) {
   cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
 
   // Only the pictures around the moment stay scaled: a show played from start
-  // to end holds two or three at a time, whatever its length.
+  // to end holds three or four at a time (two ahead for a player preparing
+  // them), whatever its length.
   std::int64_t current = 0;
   for (std::int64_t p = 1; p <= s.timeline.count(); ++p) {
     Slide& slide = s.slides[std::size_t(p - 1)];
@@ -348,7 +383,7 @@ void FrameRenderer::render(std::int64_t ms, std::uint8_t* pixels, int stride) {
     s.drawCaption(cr, slide, opacity);
   }
   for (std::int64_t p = 1; p <= s.timeline.count(); ++p)
-    if (p < current - 1 || p > current + 1) {
+    if (p < current - 1 || p > current + 2) {
       Slide& slide = s.slides[std::size_t(p - 1)];
       slide.prepared = false;
       slide.picture.reset();

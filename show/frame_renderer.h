@@ -33,6 +33,11 @@ class FrameRenderer {
   // opaque either way); stride in bytes.
   void render(std::int64_t ms, std::uint8_t* pixels, int stride);
 
+  // Decodes and scales picture p (1-based) now, so that no later frame waits
+  // for it; safe to call from another thread while render() runs. It stays
+  // while the show is near it.
+  void prepare(std::int64_t p);
+
  private:
   struct State;
   std::unique_ptr<State> state_;
