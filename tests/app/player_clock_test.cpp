@@ -1,0 +1,58 @@
+#include "app/player_clock.h"
+
+#include <gtest/gtest.h>
+
+#include <Qt>
+
+namespace lumaret {
+namespace {
+
+// From a moment just after picture `from` began to fade in, the key moves the
+// clock to the fade-in of picture `to`; 0: the clock stays, -1: the show's end.
+struct Move {
+  int key;
+  PlayerCommand command;
+  std::int64_t from, to;
+};
+
+class PlayerKeyTest : public testing::TestWithParam<Move> {};
+
+TEST_P(PlayerKeyTest, MovesTheClock) {
+  const Move& m = GetParam();
+  const ShowTimeline timeline(100, 300, false, 3);
+  const std::int64_t ms = timeline.fadeInAt(m.from) + 10;
+  ASSERT_EQ(CommandForKey(m.key), m.command);
+  const std::int64_t expected = m.to == 0    ? ms
+                                : m.to == -1 ? timeline.length()
+                                             : timeline.fadeInAt(m.to);
+  EXPECT_EQ(JumpTarget(timeline, m.command, ms), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, PlayerKeyTest,
+                         testing::Values(Move{Qt::Key_Right, PlayerCommand::Next, 1, 2},
+                                         Move{Qt::Key_Down, PlayerCommand::Next, 2, 3},
+                                         Move{Qt::Key_PageDown, PlayerCommand::Next, 3, -1},
+                                         Move{Qt::Key_Left, PlayerCommand::Previous, 2, 1},
+                                         Move{Qt::Key_PageUp, PlayerCommand::Previous, 1, 1},
+                                         Move{Qt::Key_Up, PlayerCommand::Previous, 3, 2},
+                                         Move{Qt::Key_Home, PlayerCommand::First, 3, 1},
+                                         Move{Qt::Key_End, PlayerCommand::Last, 1, 3},
+                                         Move{Qt::Key_Space, PlayerCommand::Pause, 2, 0},
+                                         Move{Qt::Key_P, PlayerCommand::Pause, 2, 0},
+                                         Move{Qt::Key_Escape, PlayerCommand::Quit, 2, 0},
+                                         Move{Qt::Key_Q, PlayerCommand::Quit, 2, 0},
+                                         Move{Qt::Key_A, PlayerCommand::None, 2, 0}));
+
+TEST(PlayerClockTest, HoldsStillWhilePausedAndJumpsThere) {
+  PlayerClock clock(500);
+  clock.setPaused(true);
+  const std::int64_t held = clock.now();
+  EXPECT_GE(held, 500);
+  clock.jumpTo(1200);
+  EXPECT_EQ(clock.now(), 1200);
+  clock.setPaused(false);
+  EXPECT_GE(clock.now(), 1200);
+}
+
+}  // namespace
+}  // namespace lumaret
