@@ -143,6 +143,10 @@ int main(int argc, char** argv) {
   }
   if (play)
     return PlayAlone(arguments, loop);
+  if (loop) {
+    std::fputs("lumaret: --loop goes with --play (try lumaret --help)\n", stderr);
+    return 2;
+  }
 
   lumaret::QtMessages messages;
   lumaret::QtDialogs dialogs;

@@ -171,7 +171,7 @@ void TMainForm::PlayBtnClick(bool fromCurrent) {
                            : QFileInfo(QString::fromLocal8Bit(showFile_)).completeBaseName();
   const std::int64_t start =
       fromCurrent && doc_.HasCurrentPicture() ? std::int64_t(doc_.CurrentPicture) : 1;
-  auto* player = new PlayerWindow(doc_, name, LoopCheck->isChecked(), start, screen());
+  auto* player = new PlayerWindow(doc_, name, LoopCheck->isChecked(), start, screen(), this);
   connect(player, &QObject::destroyed, this, [this] {
     activateWindow();
     raise();

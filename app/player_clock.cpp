@@ -56,6 +56,13 @@ std::int64_t JumpTarget(const ShowTimeline& timeline, PlayerCommand command, std
   }
 }
 
+bool SameFrame(const ShowTimeline& timeline, std::int64_t a, std::int64_t b) {
+  for (std::int64_t p = 1; p <= timeline.count(); ++p)
+    if (timeline.opacity(p, double(a)) != timeline.opacity(p, double(b)))
+      return false;
+  return true;
+}
+
 PlayerClock::PlayerClock(std::int64_t startMs) : base_(startMs) {
   timer_.start();
 }

@@ -24,6 +24,9 @@ std::int64_t PictureOnScreen(const ShowTimeline& timeline, std::int64_t ms);
 // ms itself for a command that moves nothing.
 std::int64_t JumpTarget(const ShowTimeline& timeline, PlayerCommand command, std::int64_t ms);
 
+// Whether the frames at a and b show the same: every picture equally opaque.
+bool SameFrame(const ShowTimeline& timeline, std::int64_t a, std::int64_t b);
+
 // Read by the render thread while the window's keys move it.
 class PlayerClock {
  public:

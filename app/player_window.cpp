@@ -54,14 +54,16 @@ class PlayerPicture : public QWidget {
 };
 
 PlayerWindow::PlayerWindow(const SlideDocument& document, const QString& name, bool loop,
-                           std::int64_t startPicture, QScreen* screen)
-    : timeline_(document.Settings, document.Slides.Count()),
+                           std::int64_t startPicture, QScreen* screen, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      timeline_(document.Settings, document.Slides.Count()),
       name_(name),
       loop_(loop),
       screen_(screen),
-      clock_(timeline_.count() > 0
-                 ? timeline_.fadeInAt(std::clamp<std::int64_t>(startPicture, 1, timeline_.count()))
-                 : 0) {
+      startMs_(timeline_.count() > 0 ? timeline_.fadeInAt(std::clamp<std::int64_t>(
+                                           startPicture, 1, timeline_.count()))
+                                     : 0),
+      clock_(startMs_) {
   setObjectName(QStringLiteral("PlayerWindow"));
   timed_ = std::getenv("LUMARET_FRAME_TIMES") != nullptr;
   setAttribute(Qt::WA_DeleteOnClose);
@@ -114,7 +116,7 @@ PlayerWindow::~PlayerWindow() {
                  "frames %zu at %dx%d: render median %.1f ms, 95%% %.1f ms, max %.1f ms; "
                  "%lld late\n",
                  sorted.size(), renderer_->width(), renderer_->height(), sorted[sorted.size() / 2],
-                 sorted[sorted.size() * 95 / 100], sorted.back(), static_cast<long long>(skipped_));
+                 sorted[sorted.size() * 95 / 100], sorted.back(), static_cast<long long>(late_));
   }
 }
 
@@ -125,7 +127,6 @@ void PlayerWindow::play() {
   activateWindow();
   setFocus();
   pointerTimer_->start();
-  clock_.jumpTo(clock_.now());
   renderThread_ = std::thread([this] { renderLoop(); });
   prepareThread_ = std::thread([this] { prepareLoop(); });
 }
@@ -145,6 +146,9 @@ void PlayerWindow::stopThreads() {
 void PlayerWindow::renderLoop() {
   using Clock = std::chrono::steady_clock;
   const std::int64_t length = timeline_.length();
+  // The first picture is ready before the clock starts, so its fade is seen whole.
+  renderer_->prepare(PictureOnScreen(timeline_, startMs_));
+  clock_.jumpTo(startMs_);
   std::int64_t lastMs = -1;
   std::int64_t toldPicture = -1;
   for (;;) {
@@ -155,20 +159,20 @@ void PlayerWindow::renderLoop() {
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
         return;
       }
-      ms %= length;
+      // Over the background, where the show ends: the first picture is
+      // decoded before its fade begins again.
+      renderer_->prepare(1);
+      ms = 0;
       clock_.jumpTo(ms);
     }
-    if (ms != lastMs) {
-      // Always the frame of now: when one came late, the ones it stood for
-      // are skipped, and the show keeps its pace.
-      if (lastMs >= 0 && !clock_.paused() && ms - lastMs > frameIntervalMs_ * 3 / 2)
-        ++skipped_;
+    // Always the frame of now: when one came late, the ones it stood for
+    // are skipped, and the show keeps its pace. A still picture is drawn once.
+    if (lastMs < 0 || (ms != lastMs && !SameFrame(timeline_, ms, lastMs))) {
       QImage frame(renderer_->width(), renderer_->height(), QImage::Format_RGB32);
-      const Clock::time_point drawing = Clock::now();
       renderer_->render(ms, frame.bits(), int(frame.bytesPerLine()));
       if (timed_)
         renderMs_.push_back(
-            std::chrono::duration<double, std::milli>(Clock::now() - drawing).count());
+            std::chrono::duration<double, std::milli>(Clock::now() - started).count());
       lastMs = ms;
       const std::int64_t p = PictureOnScreen(timeline_, ms);
       {
@@ -185,9 +189,11 @@ void PlayerWindow::renderLoop() {
         QMetaObject::invokeMethod(
             this, [this] { takeFrame(); }, Qt::QueuedConnection);
     }
+    const Clock::time_point due = started + std::chrono::milliseconds(frameIntervalMs_);
+    if (Clock::now() > due)
+      ++late_;
     std::unique_lock lock(mutex_);
-    if (wake_.wait_until(lock, started + std::chrono::milliseconds(frameIntervalMs_),
-                         [this] { return stop_; }))
+    if (wake_.wait_until(lock, due, [this] { return stop_; }))
       return;
   }
 }

@@ -33,7 +33,7 @@ class PlayerWindow : public QWidget {
   // startPicture: 1-based; the show starts as that picture fades in. name: the
   // project's, or empty for a show never saved.
   PlayerWindow(const SlideDocument& document, const QString& name, bool loop,
-               std::int64_t startPicture, QScreen* screen);
+               std::int64_t startPicture, QScreen* screen, QWidget* parent = nullptr);
   ~PlayerWindow() override;
 
   // Full screen on the screen given, and the clock running.
@@ -64,6 +64,7 @@ class PlayerWindow : public QWidget {
   bool loop_;
   QScreen* screen_;
   QColor background_;
+  std::int64_t startMs_;
   PlayerClock clock_;
   int frameIntervalMs_ = 16;
 
@@ -89,7 +90,7 @@ class PlayerWindow : public QWidget {
   // Frame times, told on stderr at the end when LUMARET_FRAME_TIMES is set.
   bool timed_ = false;
   std::vector<double> renderMs_;
-  std::int64_t skipped_ = 0;
+  std::int64_t late_ = 0;  // frames drawn after they were due
 };
 
 }  // namespace lumaret

@@ -1,7 +1,8 @@
 """The window as a screen reader drives it: through AT-SPI only (roles, names,
 actions and keys; no object names, no coordinates), a show is built, captioned,
-reordered, searched, looked at, printed and the program quit; a window killed
-mid-edit gives its show back at the next start.
+reordered, played, searched, looked at, printed and the program quit; a show
+plays alone and ends; a window killed mid-edit gives its show back at the next
+start.
 
     tests/gui/session.sh /usr/bin/python3 tests/gui/window_test.py build/bin/lumaret
 """
@@ -109,6 +110,18 @@ def _():
     ui.wait_until(lambda: cell_names()[1] == "forest.jpg", what="forest second")
 
 
+@group("F5 plays the show, Right goes to the next picture, Escape returns to the window")
+def _():
+    ui.key("F5")
+    player = ui.wait_window(app, "Slideshow")
+    ui.key("Right")
+    ui.wait_until(lambda: player.description == "Tall trees", what="the caption on screen")
+    ui.find(player, role="image", name="Tall trees")
+    ui.key("Escape")
+    ui.wait_gone(player)
+    ui.wait_status(win, "Thumbnail: 2 of 3")
+
+
 @group("the caption is found on the Find page")
 def _():
     ui.select_tab(win, "Find")
@@ -173,6 +186,19 @@ def _():
     ui.press_button(win, "Quit")
     ui.answer(ui.wait_dialog(app, "Quit program"), "OK")
     assert ui.wait_exit(proc) == 0
+
+
+@group("lumaret --play of a short show ends by itself")
+def _():
+    show = os.path.join(work, "short.lmt")
+    subprocess.run([os.path.join(os.path.dirname(PROGRAM), "lumaret-cli"), "make", show,
+                    "--fade", "100", "--stop", "300", "--caption-from-filename",
+                    os.path.join(work, "dawn.jpg"), os.path.join(work, "night.png")], check=True)
+    player = subprocess.Popen([PROGRAM, "--play", show])
+    try:
+        assert ui.wait_exit(player) == 0
+    finally:
+        ui.stop(player)
 
 
 @group("a window killed mid-edit gives its show back at the next start")
