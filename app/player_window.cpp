@@ -165,6 +165,21 @@ void PlayerWindow::renderLoop() {
       ms = 0;
       clock_.jumpTo(ms);
     }
+    std::int64_t jump = -1;
+    {
+      const std::lock_guard lock(mutex_);
+      std::swap(jump, jump_);
+    }
+    if (jump >= 0) {
+      // A picture jumped to is decoded first (at once when it was prepared),
+      // so its fade, too, is seen whole; a later key wins.
+      renderer_->prepare(PictureOnScreen(timeline_, jump));
+      const std::lock_guard lock(mutex_);
+      if (jump_ < 0) {
+        clock_.jumpTo(jump);
+        ms = jump;
+      }
+    }
     // Always the frame of now: when one came late, the ones it stood for
     // are skipped, and the show keeps its pace. A still picture is drawn once.
     if (lastMs < 0 || (ms != lastMs && !SameFrame(timeline_, ms, lastMs))) {
@@ -273,8 +288,12 @@ void PlayerWindow::run(PlayerCommand command) {
   }
   if (command == PlayerCommand::Pause)
     clock_.setPaused(!clock_.paused());
-  else
-    clock_.jumpTo(JumpTarget(timeline_, command, clock_.now()));
+  else {
+    const std::int64_t target = JumpTarget(timeline_, command, clock_.now());
+    clock_.jumpTo(target);
+    const std::lock_guard lock(mutex_);
+    jump_ = target;
+  }
   wake_.notify_all();
   const std::int64_t p = std::max<std::int64_t>(PictureOnScreen(timeline_, clock_.now()), 1);
   overlay_ = QStringLiteral("%1 / %2").arg(std::min(p, timeline_.count())).arg(timeline_.count());

@@ -80,6 +80,7 @@ class PlayerWindow : public QWidget {
   std::mutex mutex_;
   std::condition_variable wake_;
   bool stop_ = false;
+  std::int64_t jump_ = -1;  // where a key moved the clock, until the render thread saw it
   QImage latest_;
   std::int64_t latestPicture_ = 0;
   std::int64_t prepareFrom_ = 0;  // the picture the ones ahead are counted from; 0 when done
