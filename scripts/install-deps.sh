@@ -18,6 +18,7 @@ packages=(
   # test oracles and a display for the GUI's screenshots
   libheif-examples libavif-bin webp libjxl-tools  # makers and decoders of the test pictures
   qpdf poppler-utils imagemagick netpbm libjpeg-turbo-progs libxml2-utils xvfb xauth
+  chromium  # plays the preview page held at a moment (tests/show/)
   bsdutils  # script: a terminal for lumaret-cli's progress bar (tests/cli/)
   # the window driven from outside, as a screen reader does (tests/gui/)
   openbox dbus-x11 at-spi2-core python3-pyatspi xdotool x11-utils

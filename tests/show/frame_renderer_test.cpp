@@ -1,12 +1,16 @@
 // A frame judged by poppler: the fully shown picture looks as the exported
 // PDF's picture page does, and half-way through its fade it is half blended.
+// And judged by Chromium playing the preview page held at a moment: the same
+// frame in both kinds of fade.
 #include "show/frame_renderer.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <fstream>
 
 #include "export/export_pdf.h"
+#include "export/preview_page.h"
 #include "platform/recording_messages.h"
 #include "tests/support/picture_oracle.h"
 #include "tests/support/temp_dir.h"
@@ -67,6 +71,114 @@ TEST(FrameRendererTest, FullyShownFrameLooksAsThePicturePage) {
   EXPECT_TRUE(near(half, {0x2A, 0x73, 0x86}, 3))
       << int(half.r) << " " << int(half.g) << " " << int(half.b);
 }
+
+struct MomentCase {
+  const char* name;
+  bool crossFade;
+  // 0: half way through picture 1's fade in, 1: picture 1 fully shown,
+  // 2: half way through picture 1's fade out, 3: the end.
+  int moment;
+};
+
+void PrintTo(const MomentCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class PreviewFrameTest : public ::testing::TestWithParam<MomentCase> {};
+
+// The preview's captions are 40 px whatever the window, and the renderer's
+// are 40 × H / 1080, so only at 1080 lines do the captions agree.
+constexpr int kWidth = 1920, kHeight = 1080;
+
+TEST_P(PreviewFrameTest, ChromiumShowsTheSameFrame) {
+  const MomentCase c = GetParam();
+  testing::TempDir dir;
+  ASSERT_EQ(oracle::Shell("convert -size 800x600 xc:'#3366CC' '" + dir / "a.png" + "' && " +
+                          "convert -size 600x800 xc:'#CC6633' '" + dir / "b.png" + "'"),
+            0);
+  SlideDocument doc;
+  doc.AddPictures({dir / "a.png", dir / "b.png"}, false);
+  doc.Slides[0].Caption = "Frame  oracle";
+  doc.Slides[1].Caption = "World";
+  doc.Settings.BackgroundColor = RgbColor(0x20, 0x80, 0x40);
+  doc.Settings.CrossFade = c.crossFade;
+  RecordingMessages messages;
+  const std::optional<std::string> page = BuildPreviewPage(doc, messages);
+  ASSERT_TRUE(page);
+  std::ofstream(dir / "show.html", std::ios::binary) << *page;
+
+  FrameRenderer renderer(doc, kWidth, kHeight);
+  const ShowTimeline& timeline = renderer.timeline();
+  const std::int64_t fade = doc.Settings.FadeDuration();
+  const std::int64_t ms = std::array{timeline.fadeInAt(1) + fade / 2,
+                                     (timeline.fadeInAt(1) + fade + timeline.fadeOutAt(1)) / 2,
+                                     timeline.fadeOutAt(1) + fade / 2, timeline.length()}[c.moment];
+  char seconds[32];
+  std::snprintf(seconds, sizeof seconds, "%.3f", ms / 1000.0);
+  ASSERT_EQ(
+      oracle::Shell("chromium --headless --no-sandbox --disable-gpu --disable-quic "
+                    "--no-first-run --disable-background-networking "
+                    "--disable-component-update --disable-sync --user-data-dir='" +
+                    dir / "profile" + "' --hide-scrollbars --force-device-scale-factor=1 " +
+                    "--window-size=" + std::to_string(kWidth) + "," + std::to_string(kHeight) +
+                    " --screenshot='" + dir / "shot.png" + "' 'file://" + dir / "show.html" +
+                    "#t=" + seconds + "' >/dev/null 2>&1 && convert '" + dir / "shot.png" + "' '" +
+                    dir / "shot.ppm" + "'"),
+      0);
+  const oracle::RgbImage shot = oracle::ReadPnm(dir / "shot.ppm");
+  ASSERT_EQ(shot.width, kWidth);
+  ASSERT_EQ(shot.height, kHeight);
+
+  const auto frameOf = [](FrameRenderer& r, std::int64_t at) {
+    std::vector<std::uint32_t> pixels(kWidth * kHeight);
+    r.render(at, reinterpret_cast<std::uint8_t*>(pixels.data()), kWidth * 4);
+    return pixels;
+  };
+  const std::vector<std::uint32_t> frame = frameOf(renderer, ms);
+  // The same frame without captions tells the caption's ink from the rest.
+  doc.Slides[0].Caption.clear();
+  doc.Slides[1].Caption.clear();
+  FrameRenderer bare(doc, kWidth, kHeight);
+  const std::vector<std::uint32_t> plain = frameOf(bare, ms);
+
+  const auto differ = [](oracle::Rgb a, std::uint32_t p) {
+    return std::max({std::abs(a.r - int(std::uint8_t(p >> 16))),
+                     std::abs(a.g - int(std::uint8_t(p >> 8))),
+                     std::abs(a.b - int(std::uint8_t(p)))});
+  };
+  const auto rgb = [](std::uint32_t p) {
+    return oracle::Rgb{std::uint8_t(p >> 16), std::uint8_t(p >> 8), std::uint8_t(p)};
+  };
+  const auto grow = [](std::array<int, 4>& box, int x, int y) {
+    box = {std::min(box[0], x), std::min(box[1], y), std::max(box[2], x), std::max(box[3], y)};
+  };
+  std::array<int, 4> shotInk{kWidth, kHeight, -1, -1}, frameInk = shotInk;
+  int worst = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      const std::size_t i = std::size_t(y) * kWidth + x;
+      const bool inShot = differ(shot.at(x, y), plain[i]) > 3;
+      const bool inFrame = differ(rgb(frame[i]), plain[i]) > 3;
+      if (inShot)
+        grow(shotInk, x, y);
+      if (inFrame)
+        grow(frameInk, x, y);
+      // The pictures' right edges (1440 and 810) are blended differently.
+      if (!inShot && !inFrame && std::abs(x - 1440) > 2 && std::abs(x - 810) > 2)
+        worst = std::max(worst, differ(shot.at(x, y), frame[i]));
+    }
+  EXPECT_LE(worst, 3);
+  EXPECT_EQ(frameInk[2] < 0, c.moment == 3);
+  for (int k = 0; k < 4; ++k)
+    EXPECT_NEAR(shotInk[k], frameInk[k], 2) << k << " " << shotInk[k] << " worst " << worst;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Moments, PreviewFrameTest,
+    ::testing::Values(MomentCase{"FadeInHalfWay", false, 0}, MomentCase{"PictureShown", false, 1},
+                      MomentCase{"FadeThroughHalfWay", false, 2}, MomentCase{"End", false, 3},
+                      MomentCase{"CrossFadeHalfWay", true, 2}, MomentCase{"CrossFadeEnd", true, 3}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace lumaret
