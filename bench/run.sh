@@ -60,3 +60,15 @@ build-bench/bin/format_bench "$modern/photo.heic" "$runs" heif-convert --quiet "
 build-bench/bin/format_bench "$modern/photo.avif" "$runs" heif-convert --quiet "$modern/photo.avif" "$out/avif.y4m"
 build-bench/bin/format_bench "$modern/photo.webp" "$runs" dwebp -quiet "$modern/photo.webp" -ppm -o "$out/webp.ppm"
 build-bench/bin/format_bench "$modern/photo.jxl" "$runs" djxl "$modern/photo.jxl" "$out/jxl.ppm" --quiet
+
+# Frames of the show at 1920 x 1080: two 12 MP photos (one upright) cross
+# fading, against headless Chromium drawing the same frame of the preview page.
+cmake --build build-bench --target frame_bench >/dev/null
+frames=build-bench/frame-photos
+mkdir -p "$frames"
+[[ -f $frames/wide.jpg ]] || convert -size 4000x3000 gradient:'#3366cc-#cc9933' -attenuate 0.4 \
+  +noise Gaussian -quality 92 -sampling-factor 2x2 "$frames/wide.jpg"
+[[ -f $frames/tall.jpg ]] || convert -size 3000x4000 radial-gradient:'#eedd99-#224466' -attenuate 0.4 \
+  +noise Gaussian -quality 92 -sampling-factor 2x2 "$frames/tall.jpg"
+echo
+build-bench/bin/frame_bench "$frames/wide.jpg" "$frames/tall.jpg" "$runs"

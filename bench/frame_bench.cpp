@@ -1,0 +1,154 @@
+// Times the frame renderer at 1920 x 1080 on a show of two photos, against
+// headless Chromium drawing the same frame of the preview page:
+//
+//   frame_bench PHOTO1 PHOTO2 RUNS
+//
+// A fading frame is drawn with both pictures prepared, as the player has
+// them; a first frame pays for decoding and scaling the photo. Chromium is
+// timed as a whole process on the page held half way through the fade, and
+// on about:blank for its start-up alone.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "export/preview_page.h"
+#include "platform/console_messages.h"
+#include "show/frame_renderer.h"
+
+extern char** environ;
+
+namespace {
+
+constexpr int kWidth = 1920, kHeight = 1080;
+
+std::vector<double> TimesMs(int runs, const std::function<void()>& work) {
+  std::vector<double> ms;
+  for (int i = 0; i < runs; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                     .count());
+  }
+  std::sort(ms.begin(), ms.end());
+  return ms;
+}
+
+double Percentile(const std::vector<double>& sorted, double p) {
+  return sorted[std::min(sorted.size() - 1, std::size_t(p * double(sorted.size())))];
+}
+
+bool Screenshot(const std::string& address, const std::string& folder) {
+  const std::string profile = "--user-data-dir=" + folder + "/profile",
+                    size =
+                        "--window-size=" + std::to_string(kWidth) + "," + std::to_string(kHeight),
+                    shot = "--screenshot=" + folder + "/shot.png";
+  std::vector<std::string> args = {"chromium",
+                                   "--headless",
+                                   "--no-sandbox",
+                                   "--disable-gpu",
+                                   "--disable-quic",
+                                   "--no-first-run",
+                                   "--disable-background-networking",
+                                   "--disable-component-update",
+                                   "--disable-sync",
+                                   profile,
+                                   "--hide-scrollbars",
+                                   "--force-device-scale-factor=1",
+                                   size,
+                                   shot,
+                                   address};
+  std::vector<char*> argv;
+  for (std::string& a : args)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t quiet;
+  posix_spawn_file_actions_init(&quiet);
+  posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid;
+  const bool spawned = posix_spawnp(&pid, argv[0], &quiet, nullptr, argv.data(), environ) == 0;
+  posix_spawn_file_actions_destroy(&quiet);
+  if (!spawned)
+    return false;
+  int status;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: frame_bench PHOTO1 PHOTO2 RUNS\n");
+    return 2;
+  }
+  const int runs = std::max(1, std::atoi(argv[3]));
+  lumaret::SlideDocument doc;
+  doc.AddPictures({argv[1], argv[2]}, false);
+  doc.Slides[0].Caption = "The first photo";
+  doc.Slides[1].Caption = "The second photo";
+  doc.Settings.CrossFade = true;
+
+  std::vector<std::uint32_t> pixels(kWidth * kHeight);
+  const auto draw = [&pixels](lumaret::FrameRenderer& renderer, std::int64_t ms) {
+    renderer.render(ms, reinterpret_cast<std::uint8_t*>(pixels.data()), kWidth * 4);
+  };
+  lumaret::FrameRenderer renderer(doc, kWidth, kHeight);
+  const lumaret::ShowTimeline& timeline = renderer.timeline();
+  const std::int64_t fadeStart = timeline.fadeInAt(2), fade = doc.Settings.FadeDuration();
+  renderer.prepare(1);
+  renderer.prepare(2);
+  // Each frame a moment further into the fade, as a player at 60 Hz draws it.
+  std::int64_t step = 0;
+  const std::vector<double> fading =
+      TimesMs(std::max(runs, 100), [&] { draw(renderer, fadeStart + (step++ * 16) % fade); });
+  const std::vector<double> first = TimesMs(runs, [&] {
+    lumaret::FrameRenderer fresh(doc, kWidth, kHeight);
+    draw(fresh, timeline.fadeInAt(1) + fade / 2);
+  });
+
+  lumaret::ConsoleMessages messages("frame_bench");
+  const auto page = lumaret::BuildPreviewPage(doc, messages);
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("frame-bench." + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "show.html", std::ios::binary) << page.value_or("");
+  char held[64];
+  std::snprintf(held, sizeof held, "#t=%.3f", (fadeStart + fade / 2) / 1000.0);
+  const std::string address = "file://" + (folder / "show.html").string() + held;
+  const bool peer = page && Screenshot(address, folder);
+  const std::vector<double> blank =
+      TimesMs(peer ? runs : 1, [&] { Screenshot("about:blank", folder); });
+  const std::vector<double> chromium =
+      TimesMs(peer ? runs : 1, [&] { Screenshot(address, folder); });
+  std::filesystem::remove_all(folder);
+
+  std::printf("Frames at %d x %d (%d runs, %zu fading frames)\n", kWidth, kHeight, runs,
+              fading.size());
+  std::printf("  %-44s %8.2f ms\n", "fading frame, median", Percentile(fading, 0.5));
+  std::printf("  %-44s %8.2f ms\n", "fading frame, 95th percentile", Percentile(fading, 0.95));
+  std::printf("  %-44s %8.1f ms\n", "first frame of the first photo, median",
+              Percentile(first, 0.5));
+  if (!peer) {
+    std::printf("  chromium: not run (not installed, or the preview page failed)\n");
+    return 0;
+  }
+  std::printf("  %-44s %8.1f ms\n", "chromium, about:blank screenshot, median",
+              Percentile(blank, 0.5));
+  std::printf("  %-44s %8.1f ms\n", "chromium, the same fading frame, median",
+              Percentile(chromium, 0.5));
+  std::printf("  %-44s %8.1f ms\n", "chromium, the frame less its start-up",
+              Percentile(chromium, 0.5) - Percentile(blank, 0.5));
+  return 0;
+}
