@@ -27,24 +27,38 @@ bool IsOption(std::string_view arg) {
 
 std::optional<FlagsAndOperands> SplitFlags(const std::vector<std::string>& args,
                                            const std::string& command,
-                                           std::initializer_list<std::string_view> known) {
+                                           std::initializer_list<std::string_view> known,
+                                           std::initializer_list<std::string_view> valued) {
+  const auto among = [](std::initializer_list<std::string_view> names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+  };
   FlagsAndOperands split;
   bool optionsEnded = false;
-  for (const std::string& arg : args) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (optionsEnded || !IsOption(arg)) {
       split.operands.push_back(arg);
-    } else if (arg == "--") {
+      continue;
+    }
+    if (arg == "--") {
       optionsEnded = true;
+      continue;
+    }
+    const std::size_t equals = arg.find('=');
+    const std::string name = arg.substr(0, equals);
+    if (among(valued, name)) {
+      if (equals == std::string::npos && i + 1 == args.size()) {
+        FailUsage(command, name + " needs a value");
+        return std::nullopt;
+      }
+      split.values[name] = equals != std::string::npos ? arg.substr(equals + 1) : args[++i];
+    } else if (!among(known, name)) {
+      FailUsage(command, "unknown option " + name);
+      return std::nullopt;
+    } else if (equals != std::string::npos) {
+      FailUsage(command, name + " takes no value");
+      return std::nullopt;
     } else {
-      const std::string name = arg.substr(0, arg.find('='));
-      if (std::find(known.begin(), known.end(), name) == known.end()) {
-        FailUsage(command, "unknown option " + name);
-        return std::nullopt;
-      }
-      if (name != arg) {
-        FailUsage(command, name + " takes no value");
-        return std::nullopt;
-      }
       split.flags.insert(name);
     }
   }

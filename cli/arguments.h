@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -19,16 +20,19 @@ bool IsOption(std::string_view arg);
 
 struct FlagsAndOperands {
   std::set<std::string> flags;
+  std::map<std::string, std::string> values;  // of the options that take one
   std::vector<std::string> operands;
 };
 
-// The arguments of a command whose options take no value, read as make reads
-// its own: an option may stand anywhere, and "--" makes all that follows
-// operands. nullopt after a usage message for an option not in known or one
-// given a value.
+// The arguments of a command, read as make reads its own: an option may stand
+// anywhere, one of valued takes its value as "--name VALUE" or
+// "--name=VALUE", and "--" makes all that follows operands. nullopt after a
+// usage message for an option not known, a flag given a value or a valued
+// option given none.
 std::optional<FlagsAndOperands> SplitFlags(const std::vector<std::string>& args,
                                            const std::string& command,
-                                           std::initializer_list<std::string_view> known);
+                                           std::initializer_list<std::string_view> known,
+                                           std::initializer_list<std::string_view> valued = {});
 
 // Whether output may be written, after a message when not: an existing
 // output must be a file that may be replaced, and it must be neither the

@@ -16,6 +16,7 @@ int Show(const Arguments& args);
 int Export(const Arguments& args);
 int Svg(const Arguments& args);
 int Preview(const Arguments& args);
+int Video(const Arguments& args);
 
 // One line on stderr, "lumaret-cli: " first.
 void Fail(const std::string& text);

@@ -31,6 +31,9 @@ constexpr Command kCommands[] = {
      "the slideshow text exactly as the PDF embeds it"},
     {"preview", lumaret::cli::Preview, "[--loop] [--keep-jpeg] [--quiet] PROJECT.lmt OUT.html",
      "a page that plays the slideshow in a browser"},
+    {"video", lumaret::cli::Video,
+     "[--size SIZE] [--fps N] [--music AUDIO] [--quiet] PROJECT.lmt OUT.mp4|OUT.webm|OUT.mkv",
+     "the show as a film for phones, TVs, browsers and video sites"},
 };
 
 // A block of the help under its heading. The full help shows every block and
@@ -73,6 +76,18 @@ const std::vector<Section>& Sections() {
        "                            loss)\n"
        "  --quiet                   no progress bar; there is one only when standard\n"
        "                            error is a terminal\n"},
+      {"Options of video:",
+       {"video"},
+       "  --size SIZE               720p, 1080p, 1440p, 2160p (16:9), or WxH with\n"
+       "                            even W and H from 64 to 7680x4320, such as\n"
+       "                            1080x1920 for phones held upright (1080p)\n"
+       "  --fps N                   frames a second, 1 to 120 (30)\n"
+       "  --music AUDIO             a sound file under the show (MP3, AAC, Ogg, Opus,\n"
+       "                            FLAC, WAV...): repeated when shorter, cut when\n"
+       "                            longer, fading out over the last two seconds\n"
+       "  --quiet                   no progress bar\n"
+       "\n"
+       "  OUT.mp4 and OUT.mkv hold H.264 with AAC sound, OUT.webm VP9 with Opus.\n"},
       {"Environment:",
        {"export", "preview"},
        "  LUMARET_THREADS           pictures made at once (default: the processors\n"

@@ -91,6 +91,21 @@ void TerminalProgress::progress(int percent) {
   const bool end = picture_ == count_ && percent_ == 100;
   if (!next && !end && now - drawn_ < kRedrawEvery)
     return;
+  draw(now);
+}
+
+void TerminalProgress::itemsDone(int done) {
+  picture_ = std::clamp(done, 0, count_);
+  percent_ = 100;
+  if (!shown_ || count_ <= 0 || picture_ == 0)
+    return;
+  const auto now = clock_();
+  if (picture_ != count_ && onScreen_ && now - drawn_ < kRedrawEvery)
+    return;
+  draw(now);
+}
+
+void TerminalProgress::draw(std::chrono::steady_clock::time_point now) {
   drawn_ = now;
   const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now - start_);
   overwrite(ProgressLine(picture_, count_, percent_, elapsed, terminal_().columns));

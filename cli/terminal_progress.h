@@ -43,10 +43,15 @@ class TerminalProgress : public ProgressSink {
   // gives up starts again from 0, so only a call after 100 begins the next one.
   void progress(int percent) override;
 
+  // For work counted in many small steps, such as a film's frames: done of
+  // the count are finished. Drawn no faster than the eye follows.
+  void itemsDone(int done);
+
   // Takes the bar off its line until the next call to progress.
   void clear();
 
  private:
+  void draw(std::chrono::steady_clock::time_point now);
   // Writes text over the bar's line, from its first column.
   void overwrite(const std::string& text);
 

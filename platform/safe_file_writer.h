@@ -50,6 +50,11 @@ class SafeFileWriter {
   // The path that will be replaced (symbolic links resolved).
   const std::string& target() const { return target_; }
 
+  // The temporary file, for a writer that must open it by name itself (a
+  // muxer that seeks and reads back what it wrote); commit() syncs and puts
+  // it in place all the same. Empty when not open.
+  const std::string& temporaryPath() const { return tempPath_; }
+
  private:
   bool fail(int err);
   bool fail(const std::string& reason);

@@ -15,10 +15,13 @@ packages=(
   libfontconfig-dev libfribidi-dev libharfbuzz-dev fonts-dejavu-core fonts-wqy-zenhei
   # frames of the show at any size: compositing, scaling and glyph outlines
   libcairo2-dev libfreetype-dev
+  # the show as a film, with music: H.264, VP9, AAC and Opus through FFmpeg's libraries
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   # test oracles and a display for the GUI's screenshots
   libheif-examples libavif-bin webp libjxl-tools  # makers and decoders of the test pictures
   qpdf poppler-utils imagemagick netpbm libjpeg-turbo-progs libxml2-utils xvfb xauth
-  chromium  # plays the preview page held at a moment (tests/show/)
+  chromium  # plays the preview page held at a moment (tests/show/), and the film
+  ffmpeg    # ffprobe and ffmpeg read back the films (tests/video/)
   bsdutils  # script: a terminal for lumaret-cli's progress bar (tests/cli/)
   # the window driven from outside, as a screen reader does (tests/gui/)
   openbox dbus-x11 at-spi2-core python3-pyatspi xdotool x11-utils

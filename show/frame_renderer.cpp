@@ -153,6 +153,7 @@ Surface Scaled(const imagora::DibHandle& picture, Size fit) {
 
 struct Slide {
   std::string fileName;
+  std::string refused;  // why the placeholder stands in; kept when the picture is let go
   ShapedLine caption;
   bool prepared = false;
   Size fit;         // of the picture, or of the placeholder
@@ -181,7 +182,7 @@ struct FrameRenderer::State {
   double scale() const { return double(height) / kPageHeight; }
 
   // Guards the slides' pictures between render() and prepare().
-  std::mutex mutex;
+  mutable std::mutex mutex;
 
   void prepare(Slide& slide) {
     if (slide.prepared)
@@ -189,18 +190,31 @@ struct FrameRenderer::State {
     load(slide.fileName, slide);
   }
 
-  // Touches only fit, picture and prepared of the slide.
+  // Touches only fit, picture, refused and prepared of the slide.
   void load(const std::string& fileName, Slide& slide) const {
     slide.prepared = true;
-    imagora::Dib picture = imagora::Open(fileName.c_str(), -1, nullptr);
-    if (picture)
+    // A JPEG is decoded at the smallest scale that still covers the frame
+    // whichever way the picture turns: a square box of the frame's longer
+    // side. At least 1024, so that no small Exif thumbnail stands in.
+    const int box = std::max({width, height, 1024});
+    int fullWidth = 0, fullHeight = 0;
+    imagora::Refusal why = imagora::Refusal::None;
+    imagora::Dib picture =
+        imagora::OpenReduced(fileName.c_str(), box, box, nullptr, &fullWidth, &fullHeight, &why);
+    if (picture) {
       ConvertTo24Bit(picture);
+      if (imagora::DibBits(picture.get()) != 24)  // no memory for the copy
+        why = imagora::Refusal::OutOfMemory;
+    }
     if (!picture || imagora::DibBits(picture.get()) != 24) {
+      slide.refused = imagora::RefusalText(why == imagora::Refusal::None
+                                               ? imagora::Refusal::NotAPicture
+                                               : why);
       slide.fit = Fitted(kPlaceholderWidth, kPlaceholderHeight, width, height);
       return;
     }
-    slide.fit =
-        Fitted(imagora::DibWidth(picture.get()), imagora::DibHeight(picture.get()), width, height);
+    // Proportions from the full size, as the picture pages lay it out.
+    slide.fit = Fitted(fullWidth, fullHeight, width, height);
     slide.picture = Scaled(picture.get(), slide.fit);
   }
 
@@ -343,6 +357,14 @@ void FrameRenderer::prepare(std::int64_t p) {
   slide.prepared = true;
   slide.fit = ready.fit;
   slide.picture = std::move(ready.picture);
+  slide.refused = std::move(ready.refused);
+}
+
+std::string FrameRenderer::refusal(std::int64_t p) const {
+  if (p < 1 || p > state_->timeline.count())
+    return {};
+  const std::lock_guard lock(state_->mutex);
+  return state_->slides[std::size_t(p - 1)].refused;
 }
 
 void FrameRenderer::render(std::int64_t ms, std::uint8_t* pixels, int stride) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "document/slide_document.h"
 #include "show/timeline.h"
@@ -37,6 +38,10 @@ class FrameRenderer {
   // for it; safe to call from another thread while render() runs. It stays
   // while the show is near it.
   void prepare(std::int64_t p);
+
+  // Why picture p is drawn as the black placeholder ("missing", "damaged",
+  // ...), once a frame or prepare() has tried it; empty otherwise.
+  std::string refusal(std::int64_t p) const;
 
  private:
   struct State;

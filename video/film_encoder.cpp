@@ -1,0 +1,280 @@
+#include "video/film_encoder.h"
+
+#include <algorithm>
+
+#include "video/music.h"
+
+namespace lumaret {
+
+namespace {
+
+struct Container {
+  const char* muxer;
+  const char* pictureEncoder;
+  AVCodecID sound;
+};
+
+Container ContainerOf(FilmContainer container) {
+  switch (container) {
+    case FilmContainer::WebM:
+      return {"webm", "libvpx-vp9", AV_CODEC_ID_OPUS};
+    case FilmContainer::Matroska:
+      return {"matroska", "libx264", AV_CODEC_ID_AAC};
+    case FilmContainer::Mp4:
+      break;
+  }
+  return {"mp4", "libx264", AV_CODEC_ID_AAC};
+}
+
+// The sound encoder's float format, planar first: the fade is applied to
+// floats, and both encoders take one of the two.
+AVSampleFormat FloatFormatOf(const AVCodec* codec) {
+  AVSampleFormat found = AV_SAMPLE_FMT_NONE;
+  for (const AVSampleFormat* f = codec->sample_fmts; f && *f != AV_SAMPLE_FMT_NONE; ++f) {
+    if (*f == AV_SAMPLE_FMT_FLTP)
+      return *f;
+    if (*f == AV_SAMPLE_FMT_FLT)
+      found = *f;
+  }
+  return found;
+}
+
+const AVCodec* SoundEncoder(AVCodecID id) {
+  // libopus over FFmpeg's own Opus encoder, which is still experimental.
+  if (id == AV_CODEC_ID_OPUS)
+    if (const AVCodec* codec = avcodec_find_encoder_by_name("libopus"))
+      return codec;
+  return avcodec_find_encoder(id);
+}
+
+}  // namespace
+
+struct FilmEncoder::Streams {
+  ~Streams() {
+    if (output) {
+      if (output->pb)
+        avio_closep(&output->pb);
+      avformat_free_context(output);
+    }
+  }
+
+  AVFormatContext* output = nullptr;
+  ffmpeg::Codec picture, sound;
+  AVStream* pictureStream = nullptr;
+  AVStream* soundStream = nullptr;
+  std::unique_ptr<MusicTrack> music;
+  ffmpeg::Packet packet{av_packet_alloc()};
+  int fps = 30;
+  std::int64_t framesAdded = 0;
+  std::int64_t soundWritten = 0;  // samples
+  std::int64_t soundTotal = 0;
+  std::int64_t fadeSamples = 0;
+};
+
+FilmEncoder::FilmEncoder() = default;
+FilmEncoder::~FilmEncoder() = default;
+
+bool FilmEncoder::fail(const std::string& what, int code) {
+  if (reason_.empty())
+    reason_ = code < 0 ? what + " (" + ffmpeg::ErrorText(code) + ")" : what;
+  return false;
+}
+
+bool FilmEncoder::open(const std::string& fileName, FilmContainer container,
+                       const FilmOptions& options, std::int64_t frames, std::int64_t musicFade) {
+  streams_ = std::make_unique<Streams>();
+  Streams& s = *streams_;
+  const Container kind = ContainerOf(container);
+  s.fps = options.fps;
+
+  // The music first: a file that cannot be played stops the film before a
+  // byte is written.
+  const AVCodec* soundCodec = nullptr;
+  if (!options.music.empty()) {
+    soundCodec = SoundEncoder(kind.sound);
+    const AVSampleFormat format = soundCodec ? FloatFormatOf(soundCodec) : AV_SAMPLE_FMT_NONE;
+    if (format == AV_SAMPLE_FMT_NONE)
+      return fail(std::string("no sound encoder for ") + avcodec_get_name(kind.sound), 0);
+    std::string why;
+    s.music = MusicTrack::open(options.music, kFilmSoundRate, format, why);
+    if (!s.music)
+      return fail(options.music + ": " + why, 0);
+    s.sound.reset(avcodec_alloc_context3(soundCodec));
+    if (!s.sound)
+      return fail("not enough memory", 0);
+    AVCodecContext& sound = *s.sound;
+    sound.sample_fmt = format;
+    sound.sample_rate = kFilmSoundRate;
+    sound.ch_layout = AV_CHANNEL_LAYOUT_STEREO;
+    sound.bit_rate = kind.sound == AV_CODEC_ID_OPUS ? 128000 : 192000;
+    sound.time_base = {1, kFilmSoundRate};
+    s.soundTotal = frames * kFilmSoundRate / options.fps;
+    s.fadeSamples =
+        std::min(s.soundTotal, std::max<std::int64_t>(musicFade, 2000) * kFilmSoundRate / 1000);
+  }
+
+  const AVCodec* pictureCodec = avcodec_find_encoder_by_name(kind.pictureEncoder);
+  if (!pictureCodec)
+    return fail(std::string("the encoder ") + kind.pictureEncoder + " is not available", 0);
+  s.picture.reset(avcodec_alloc_context3(pictureCodec));
+  if (!s.picture)
+    return fail("not enough memory", 0);
+  AVCodecContext& picture = *s.picture;
+  picture.width = options.size.width;
+  picture.height = options.size.height;
+  picture.pix_fmt = pixelFormat;
+  picture.time_base = {1, options.fps};
+  picture.framerate = {options.fps, 1};
+  picture.sample_aspect_ratio = {1, 1};
+  // The frames are made with the BT.709 matrix in limited range; players
+  // that read the tags show the pictures' own colours.
+  picture.color_range = AVCOL_RANGE_MPEG;
+  picture.colorspace = AVCOL_SPC_BT709;
+  picture.color_primaries = AVCOL_PRI_BT709;
+  picture.color_trc = AVCOL_TRC_BT709;
+  picture.thread_count = 0;
+  if (container == FilmContainer::WebM) {
+    // Constant quality: the bit rate follows the pictures.
+    picture.bit_rate = 0;
+    av_opt_set_int(picture.priv_data, "crf", 31, 0);
+    av_opt_set(picture.priv_data, "deadline", "good", 0);
+    av_opt_set_int(picture.priv_data, "cpu-used", 4, 0);
+    av_opt_set_int(picture.priv_data, "row-mt", 1, 0);
+  } else {
+    av_opt_set(picture.priv_data, "preset", "medium", 0);
+    av_opt_set(picture.priv_data, "crf", "20", 0);
+  }
+
+  if (!file_.open(fileName))
+    return fail("can not be created (" + file_.reason() + ")", 0);
+  const std::string& path = file_.temporaryPath();
+  if (const int e = avformat_alloc_output_context2(&s.output, nullptr, kind.muxer, path.c_str());
+      e < 0)
+    return fail("can not be made", e);
+  if (s.output->oformat->flags & AVFMT_GLOBALHEADER) {
+    picture.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (s.sound)
+      s.sound->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  }
+  if (const int e = avcodec_open2(&picture, pictureCodec, nullptr); e < 0)
+    return fail(std::string("the encoder ") + kind.pictureEncoder + " refused the film", e);
+  if (s.sound)
+    if (const int e = avcodec_open2(s.sound.get(), soundCodec, nullptr); e < 0)
+      return fail(std::string("the encoder ") + soundCodec->name + " refused the music", e);
+
+  s.pictureStream = avformat_new_stream(s.output, nullptr);
+  if (!s.pictureStream ||
+      avcodec_parameters_from_context(s.pictureStream->codecpar, &picture) < 0)
+    return fail("not enough memory", 0);
+  s.pictureStream->time_base = picture.time_base;
+  s.pictureStream->avg_frame_rate = picture.framerate;
+  if (s.sound) {
+    s.soundStream = avformat_new_stream(s.output, nullptr);
+    if (!s.soundStream ||
+        avcodec_parameters_from_context(s.soundStream->codecpar, s.sound.get()) < 0)
+      return fail("not enough memory", 0);
+    s.soundStream->time_base = s.sound->time_base;
+  }
+
+  if (const int e = avio_open(&s.output->pb, path.c_str(), AVIO_FLAG_WRITE); e < 0)
+    return fail("can not be created", e);
+  AVDictionary* muxing = nullptr;
+  // The index at the front: the film starts playing before all of it arrived.
+  if (container == FilmContainer::Mp4)
+    av_dict_set(&muxing, "movflags", "+faststart", 0);
+  const int written = avformat_write_header(s.output, &muxing);
+  av_dict_free(&muxing);
+  if (written < 0)
+    return fail("can not be written", written);
+  return true;
+}
+
+bool FilmEncoder::writePackets(AVCodecContext* encoder, AVStream* stream) {
+  Streams& s = *streams_;
+  for (;;) {
+    const int got = avcodec_receive_packet(encoder, s.packet.get());
+    if (got == AVERROR(EAGAIN) || got == AVERROR_EOF)
+      return true;
+    if (got < 0)
+      return fail("the encoder failed", got);
+    av_packet_rescale_ts(s.packet.get(), encoder->time_base, stream->time_base);
+    s.packet->stream_index = stream->index;
+    if (const int e = av_interleaved_write_frame(s.output, s.packet.get()); e < 0)
+      return fail("can not be written", e);
+  }
+}
+
+bool FilmEncoder::add(AVFrame* frame) {
+  Streams& s = *streams_;
+  frame->pts = s.framesAdded++;
+  if (const int e = avcodec_send_frame(s.picture.get(), frame); e < 0)
+    return fail("the encoder failed", e);
+  return writePackets(s.picture.get(), s.pictureStream) &&
+         addSoundUntil(s.framesAdded * kFilmSoundRate / s.fps);
+}
+
+bool FilmEncoder::addSoundUntil(std::int64_t sample) {
+  Streams& s = *streams_;
+  if (!s.sound)
+    return true;
+  AVCodecContext& encoder = *s.sound;
+  const std::int64_t until = std::min(sample, s.soundTotal);
+  const int frameSize = encoder.frame_size > 0 ? encoder.frame_size : 1024;
+  // Whole frames, and a shorter one only at the very end.
+  while (s.soundWritten + frameSize <= until ||
+         (until == s.soundTotal && s.soundWritten < s.soundTotal)) {
+    const int count = int(std::min<std::int64_t>(frameSize, s.soundTotal - s.soundWritten));
+    ffmpeg::Frame frame(av_frame_alloc());
+    if (!frame)
+      return fail("not enough memory", 0);
+    frame->nb_samples = count;
+    frame->format = encoder.sample_fmt;
+    frame->sample_rate = encoder.sample_rate;
+    if (av_channel_layout_copy(&frame->ch_layout, &encoder.ch_layout) < 0 ||
+        av_frame_get_buffer(frame.get(), 0) < 0)
+      return fail("not enough memory", 0);
+    if (!s.music->read(frame.get(), count))
+      return fail("the music can no longer be decoded", 0);
+    // Out over the show's last seconds, linearly to silence at its end.
+    const std::int64_t fadeFrom = s.soundTotal - s.fadeSamples;
+    const bool planar = av_sample_fmt_is_planar(encoder.sample_fmt);
+    for (int i = 0; i < count; ++i) {
+      const std::int64_t at = s.soundWritten + i;
+      if (at < fadeFrom)
+        continue;
+      const float gain = float(s.soundTotal - at) / float(std::max<std::int64_t>(s.fadeSamples, 1));
+      for (int c = 0; c < 2; ++c) {
+        float* samples = reinterpret_cast<float*>(frame->data[planar ? c : 0]);
+        samples[planar ? i : 2 * i + c] *= gain;
+      }
+    }
+    frame->pts = s.soundWritten;
+    s.soundWritten += count;
+    if (const int e = avcodec_send_frame(&encoder, frame.get()); e < 0)
+      return fail("the sound encoder failed", e);
+    if (!writePackets(&encoder, s.soundStream))
+      return false;
+  }
+  return true;
+}
+
+bool FilmEncoder::finish() {
+  Streams& s = *streams_;
+  if (avcodec_send_frame(s.picture.get(), nullptr) < 0 ||
+      !writePackets(s.picture.get(), s.pictureStream) || !addSoundUntil(s.soundTotal))
+    return fail("the encoder failed", 0);
+  if (s.sound &&
+      (avcodec_send_frame(s.sound.get(), nullptr) < 0 || !writePackets(s.sound.get(), s.soundStream)))
+    return fail("the sound encoder failed", 0);
+  if (const int e = av_write_trailer(s.output); e < 0)
+    return fail("can not be written", e);
+  if (s.output->pb->error < 0)
+    return fail("can not be written", s.output->pb->error);
+  if (const int e = avio_closep(&s.output->pb); e < 0)
+    return fail("can not be written", e);
+  if (!file_.commit())
+    return fail("can not be written (" + file_.reason() + ")", 0);
+  return true;
+}
+
+}  // namespace lumaret

@@ -1,0 +1,57 @@
+// The film's file: its container, the picture stream and, with music, the
+// sound stream, written by FFmpeg's encoders and muxers to a temporary file
+// beside the target that replaces it only once the film is complete.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/safe_file_writer.h"
+#include "video/ffmpeg.h"
+#include "video/film.h"
+
+namespace lumaret {
+
+class MusicTrack;
+
+inline constexpr int kFilmSoundRate = 48000;
+
+class FilmEncoder {
+ public:
+  FilmEncoder();
+  ~FilmEncoder();
+  FilmEncoder(const FilmEncoder&) = delete;
+  FilmEncoder& operator=(const FilmEncoder&) = delete;
+
+  // Readies the encoders for frames of options' size and rate in container,
+  // with options' music when given, fading out over its last musicFade ms,
+  // then creates the temporary file. On failure reason() says why.
+  bool open(const std::string& fileName, FilmContainer container, const FilmOptions& options,
+            std::int64_t frames, std::int64_t musicFade);
+
+  // The frame the encoder takes: yuv420p of the film's size, BT.709 in
+  // limited range, as toYuv makes it.
+  const AVPixelFormat pixelFormat = AV_PIX_FMT_YUV420P;
+
+  // Encodes frame as the next one (its pts is set here) and the sound that
+  // goes with it. Takes a reference: a held picture may be handed in again.
+  bool add(AVFrame* frame);
+
+  // Flushes the encoders and puts the finished file in place.
+  bool finish();
+
+  const std::string& reason() const { return reason_; }
+
+ private:
+  struct Streams;
+  bool fail(const std::string& what, int code);
+  bool writePackets(AVCodecContext* encoder, AVStream* stream);
+  bool addSoundUntil(std::int64_t sample);
+
+  std::unique_ptr<Streams> streams_;
+  SafeFileWriter file_;
+  std::string reason_;
+};
+
+}  // namespace lumaret
