@@ -304,6 +304,24 @@ void DrawPlay(QPainter& p) {
   p.drawPolygon(triangle, 3);
 }
 
+void DrawFilm(QPainter& p) {
+  const QRectF frame(1.5, 2.5, 13, 11);
+  p.setPen(Pen(QColor(0x2B, 0x2B, 0x33), 0.8));
+  p.setBrush(QColor(0x3A, 0x3A, 0x44));
+  p.drawRoundedRect(frame, 1, 1);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(0xF3, 0xEE, 0xE2));
+  for (qreal x = 2.6; x < 14; x += 2.6) {
+    p.drawRect(QRectF(x, 3.3, 1.3, 1.2));
+    p.drawRect(QRectF(x, 11.5, 1.3, 1.2));
+  }
+  p.setBrush(kSky);
+  p.drawRect(QRectF(2.5, 5.3, 11, 5.4));
+  p.setBrush(kPaper);
+  const QPointF triangle[] = {{6.6, 6.1}, {10.2, 8}, {6.6, 9.9}};
+  p.drawPolygon(triangle, 3);
+}
+
 }  // namespace
 
 void DrawMotif(QPainter& painter, Motif motif, const QRectF& square) {
@@ -353,6 +371,9 @@ void DrawMotif(QPainter& painter, Motif motif, const QRectF& square) {
       break;
     case Motif::Later:
       DrawMove(painter, false);
+      break;
+    case Motif::Film:
+      DrawFilm(painter);
       break;
   }
   painter.restore();

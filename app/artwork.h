@@ -33,6 +33,7 @@ enum class Motif {
   Delete,   // a picture struck out
   Earlier,  // a picture moving one place towards the start of the show
   Later,
+  Film,  // a strip of film with the play mark: the show as a video file
 };
 
 void DrawMotif(QPainter& painter, Motif motif, const QRectF& square);

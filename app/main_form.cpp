@@ -51,6 +51,13 @@ const char* const kQuitQuestion =
 const char* const kLumaretFilter = "Lumaret files (*.lmt)|*.lmt";
 const char* const kPicturePagesKey = "Export/PicturePages";
 const char* const kKeepJpegKey = "Export/KeepJpeg";
+const char* const kFilmFilter = "MP4 film (*.mp4)|*.mp4|WebM film (*.webm)|*.webm";
+const char* const kMusicFilter =
+    "Sound files (*.mp3 *.m4a *.aac *.ogg *.oga *.opus *.flac *.wav)|"
+    "*.mp3;*.m4a;*.aac;*.ogg;*.oga;*.opus;*.flac;*.wav|All files (*)|*";
+const char* const kQuitWhileFilming =
+    "You leave the program now. Be sure that everything you want to maintain is saved.\n\n"
+    "The film being made is stopped; nothing of it is kept.";
 
 }  // namespace
 
@@ -67,6 +74,8 @@ TMainForm::TMainForm(MainFormServices services, QStringList arguments, QWidget* 
   OpenDialog2 = {kLumaretFilter, "lmt", false, false, ""};
   SaveDialog1 = {kLumaretFilter, "lmt", false, true, ""};
   SaveDialog2 = {"PDF files (*.pdf)|*.pdf", "pdf", false, true, ""};
+  SaveDialog3 = {kFilmFilter, "mp4", false, true, ""};
+  OpenDialog3 = {kMusicFilter, "", false, false, ""};
 
   auto* column = new QVBoxLayout(this);
   column->setContentsMargins(0, 0, 0, 0);
@@ -93,7 +102,7 @@ TMainForm::TMainForm(MainFormServices services, QStringList arguments, QWidget* 
   StatusBar1->setDrawPanel([this](QPainter& canvas, int panel, const QRect& rect) {
     StatusBar1DrawPanel(canvas, panel, rect);
   });
-  column->addWidget(StatusBar1);
+  column->addWidget(BuildStatusRow());
 
   SettingsToControls();
   // The settings are part of the show: editing one is a change like any other.
@@ -114,6 +123,7 @@ TMainForm::TMainForm(MainFormServices services, QStringList arguments, QWidget* 
 }
 
 TMainForm::~TMainForm() {
+  StopFilm();
   StopRecovery();
   QCoreApplication::instance()->removeEventFilter(this);
 }
@@ -302,12 +312,15 @@ void TMainForm::BuildPdfPage(QWidget* work) {
 
   // Choices of this user's viewers and patience, not of the show: kept with
   // the user's settings, not in the project.
+  // They sit under the button, across the page: beside it their texts would
+  // be cut off at the window's first size.
+  const int pitch = std::max(16, checkHeight);
+  const int storedTop = std::max(8 + 2 * pitch, SavePDFBtn->geometry().bottom() + 6);
   const auto storedCheck = [&](const char* text, const char* name, const char* tip, const char* key,
                                bool byDefault, int row) {
     auto* check = Named(new QCheckBox(QString::fromUtf8(text), work), name);
     check->setToolTip(QString::fromUtf8(tip));
-    check->setGeometry(160, 8 + row * std::max(16, checkHeight), check->sizeHint().width() + 8,
-                       checkHeight);
+    check->setGeometry(8, storedTop + row * pitch, check->sizeHint().width() + 8, checkHeight);
     check->setChecked(services_.settings.value(key).value_or(byDefault ? "1" : "0") != "0");
     connect(check, &QCheckBox::toggled, this,
             [this, key](bool on) { services_.settings.setValue(key, on ? "1" : "0"); });
@@ -317,12 +330,13 @@ void TMainForm::BuildPdfPage(QWidget* work) {
       storedCheck("Picture pages for today's PDF viewers", "PicturePagesCheck",
                   "A page per picture with fades and timings, which current PDF viewers play in "
                   "presentation mode",
-                  kPicturePagesKey, true, 2);
+                  kPicturePagesKey, true, 0);
   KeepJpegCheck = storedCheck(
       "Keep JPEG pictures unchanged (faster, no quality loss)", "KeepJpegCheck",
       "JPEG photos go into the PDF as they are, turned losslessly where the camera says; other "
       "pictures are encoded as always",
-      kKeepJpegKey, false, 3);
+      kKeepJpegKey, false, 1);
+  BuildFilmControls(work, KeepJpegCheck->geometry().bottom() + 1);
 }
 
 QWidget* TMainForm::BuildBottomBar() {
@@ -501,6 +515,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   bool canClose = true;
   FormCloseQuery(canClose);
   if (canClose) {
+    StopFilm();
     // A clean end: nothing to recover.
     if (recoveryTimer_)
       recoveryTimer_->stop();
@@ -512,7 +527,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormCloseQuery(bool& canClose) {
-  canClose = services_.messages.confirmNotice("Quit program", kQuitQuestion);
+  canClose =
+      services_.messages.confirmNotice("Quit program", film_ ? kQuitWhileFilming : kQuitQuestion);
 }
 
 QRect TMainForm::ProgressBarRect() const {

@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QStringList>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -22,6 +23,7 @@
 #include "platform/shell.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -87,6 +89,13 @@ class TMainForm : public QWidget, public ProgressSink {
   // The show full screen from its first picture, or from the current one.
   void PlayBtnClick(bool fromCurrent = false);
   void SavePDFBtnClick();
+  // The film of the show, made on a thread of its own while the window waits
+  // with everything but Cancel held off.
+  void SaveVideoBtnClick();
+  void ChooseMusicBtnClick();
+  void ClearMusicBtnClick();
+  void CancelFilmBtnClick();
+  bool MakingFilm() const { return film_ != nullptr; }
   void EndeBtnClick();
   void ueberbtnClick();
   void wwwBtnClick();
@@ -137,6 +146,8 @@ class TMainForm : public QWidget, public ProgressSink {
   FileDialogOptions OpenDialog2;
   FileDialogOptions SaveDialog1;
   FileDialogOptions SaveDialog2;
+  FileDialogOptions SaveDialog3;  // the film
+  FileDialogOptions OpenDialog3;  // the film's music
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -149,6 +160,7 @@ class TMainForm : public QWidget, public ProgressSink {
   void BuildPages();
   void BuildSettingsPage(QWidget* work);
   void BuildPdfPage(QWidget* work);
+  void BuildFilmControls(QWidget* work, int top);
   void BuildPicturesPage(QWidget* work);
   void PlaceCommands(QWidget* strip);
   void BuildFindPage(QWidget* work);
@@ -165,6 +177,20 @@ class TMainForm : public QWidget, public ProgressSink {
   void LayoutGrid();
   void PaintGridNow();
   QWidget* BuildBottomBar();
+  QWidget* BuildStatusRow();
+
+  struct FilmJob;
+  struct FilmJobEnd {
+    void operator()(FilmJob* job) const;
+  };
+  std::string ProposedFilmName() const;
+  // From the film's thread, queued; a film that was stopped meanwhile has
+  // another serial than the one made now, if any.
+  void ShowFilmProgress(std::uint64_t serial);
+  void FilmEnded(std::uint64_t serial);
+  // Stops the film being made and waits for its thread; nothing is written.
+  void StopFilm();
+  void HoldEditing(bool hold);
 
   void FormShow();
   void FormCloseQuery(bool& canClose);
@@ -215,6 +241,9 @@ class TMainForm : public QWidget, public ProgressSink {
   QObject* recoveryWorker_ = nullptr;
   QRect progressRect_;
   int progressPercent_ = 0;
+  std::unique_ptr<FilmJob, FilmJobEnd> film_;
+  std::uint64_t filmSerial_ = 0;
+  std::string lastFilm_;  // chosen this run
 
   QToolButton* NewBtn = nullptr;
   QToolButton* OpenBtn = nullptr;
@@ -258,6 +287,12 @@ class TMainForm : public QWidget, public ProgressSink {
   QCheckBox* VollScreenCheck = nullptr;
   QCheckBox* PicturePagesCheck = nullptr;
   QCheckBox* KeepJpegCheck = nullptr;
+  QPushButton* SaveVideoBtn = nullptr;
+  QComboBox* FilmSizeCombo = nullptr;
+  QLineEdit* MusicEdit = nullptr;
+  QPushButton* ChooseMusicBtn = nullptr;
+  QPushButton* ClearMusicBtn = nullptr;
+  QPushButton* CancelFilmBtn = nullptr;  // in the status bar's row while a film is made
 
   TViewPicForm* ViewPicForm_ = nullptr;
 };

@@ -499,6 +499,11 @@ void TMainForm::ScrollImageInView() {
 }
 
 void TMainForm::keyPressEvent(QKeyEvent* event) {
+  // While a film is made, Escape cancels it, wherever the focus is.
+  if (event->key() == Qt::Key_Escape && MakingFilm()) {
+    CancelFilmBtnClick();
+    return;
+  }
   // Escape is "Delete picture" on the "Pictures" page, except in the caption box.
   if (event->key() == Qt::Key_Escape && PageControl2->currentIndex() == kPicturesPage &&
       QApplication::focusWidget() != Memo1) {

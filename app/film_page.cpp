@@ -1,0 +1,351 @@
+// The film of the show, on the "Create PDF file" page under the PDF's own
+// controls. The film is made from a copy of the show on a thread of its own:
+// the window keeps drawing and answering, its editing held off, until the
+// film is written, fails or is cancelled. The thread never opens a window;
+// what it has to say is shown once it has ended.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <atomic>
+#include <exception>
+#include <thread>
+
+#include "app/artwork.h"
+#include "app/film_sizes.h"
+#include "app/main_form.h"
+#include "app/status_bar.h"
+#include "app/widget_names.h"
+#include "platform/recording_messages.h"
+#include "show/timeline.h"
+#include "video/film.h"
+
+namespace lumaret {
+namespace {
+
+constexpr int kTextPanel = 0;
+constexpr int kProgressPanel = 1;
+constexpr int kFilmRate = 30;
+const char* const kFilmSizeKey = "Video/Size";
+const char* const kMusicKey = "Video/Music";
+
+QString FromBytes(const std::string& bytes) {
+  return QFile::decodeName(QByteArray(bytes.data(), qsizetype(bytes.size())));
+}
+
+std::string ToBytes(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+// Everything the film's thread reads and writes: its own copy of the show,
+// and what it reports, read by the window only after the thread has ended
+// (the progress excepted, which is atomic).
+struct TMainForm::FilmJob : FilmProgress {
+  TMainForm* form = nullptr;
+  std::uint64_t serial = 0;
+  SlideDocument document;
+  std::string fileName;
+  FilmOptions options;
+  std::int64_t frames = 0;
+
+  RecordingMessages messages;
+  std::vector<RefusedPicture> refused;
+  FilmResult result = FilmResult::Failed;
+
+  std::atomic<bool> stop{false};
+  std::atomic<std::int64_t> done{0};
+  // One progress call waits in the window's queue at most, however fast the
+  // frames come.
+  std::atomic<bool> progressQueued{false};
+  std::thread thread;
+
+  bool frameDone(std::int64_t frame, std::int64_t total) override {
+    done = frame;
+    (void)total;  // the window counted them before
+    if (!progressQueued.exchange(true))
+      QMetaObject::invokeMethod(
+          form, [form = form, serial = serial] { form->ShowFilmProgress(serial); },
+          Qt::QueuedConnection);
+    return !stop;
+  }
+
+  void run() {
+    try {
+      result = MakeFilm(document, fileName, options, messages, this, &refused);
+    } catch (const std::exception& e) {
+      messages.error("The film " + fileName + " could not be made (" + e.what() + ").");
+      result = FilmResult::Failed;
+    }
+    QMetaObject::invokeMethod(
+        form, [form = form, serial = serial] { form->FilmEnded(serial); }, Qt::QueuedConnection);
+  }
+};
+
+void TMainForm::FilmJobEnd::operator()(FilmJob* job) const {
+  if (job->thread.joinable())
+    job->thread.join();
+  delete job;
+}
+
+void TMainForm::BuildFilmControls(QWidget* work, int top) {
+  auto* rule = new QFrame(work);
+  rule->setFrameShape(QFrame::HLine);
+  rule->setFrameShadow(QFrame::Sunken);
+
+  // A box of its own with a layout, so that the music's field takes the
+  // page's width; the PDF's controls above keep their places.
+  auto* box = Named(new QWidget(work), "FilmBox");
+  auto* grid = new QGridLayout(box);
+  grid->setContentsMargins(8, 0, 8, 8);
+  grid->setHorizontalSpacing(7);
+  grid->setVerticalSpacing(6);
+
+  SaveVideoBtn = Named(new QPushButton(QStringLiteral("Save video file"), box), "SaveVideoBtn");
+  SaveVideoBtn->setIcon(artwork::Glyph(artwork::Motif::Film));
+  SaveVideoBtn->setToolTip(QStringLiteral("An MP4 or WebM film of the show, which plays anywhere"));
+  SaveVideoBtn->setFixedSize(145, 25);
+  connect(SaveVideoBtn, &QPushButton::clicked, this, &TMainForm::SaveVideoBtnClick);
+
+  FilmSizeCombo = Named(new QComboBox(box), "FilmSizeCombo");
+  for (const FilmSizeChoice& choice : kFilmSizeChoices)
+    FilmSizeCombo->addItem(QString::fromUtf8(choice.label),
+                           QString::fromStdString(FilmSizeValue(choice)));
+  FilmSizeCombo->setCurrentIndex(int(FilmSizeChoiceFor(services_.settings.value(kFilmSizeKey))));
+  FilmSizeCombo->setAccessibleDescription(QStringLiteral("Width and height of the film"));
+  // The user's choices for every film, not the show's: kept with the settings.
+  connect(FilmSizeCombo, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0)
+      services_.settings.setValue(kFilmSizeKey,
+                                  FilmSizeCombo->itemData(index).toString().toStdString());
+  });
+
+  MusicEdit = Named(new QLineEdit(box), "MusicEdit");
+  MusicEdit->setText(FromBytes(services_.settings.value(kMusicKey).value_or("")));
+  MusicEdit->setPlaceholderText(QStringLiteral("none"));
+  MusicEdit->setAccessibleDescription(
+      QStringLiteral("A sound file played under the show; empty for a silent film"));
+  connect(MusicEdit, &QLineEdit::textChanged, this,
+          [this](const QString& text) { services_.settings.setValue(kMusicKey, ToBytes(text)); });
+  ChooseMusicBtn = Named(new QPushButton(QStringLiteral("Choose..."), box), "ChooseMusicBtn");
+  ChooseMusicBtn->setAccessibleName(QStringLiteral("Choose music..."));
+  ChooseMusicBtn->setToolTip(QStringLiteral("Choose a sound file to play under the film"));
+  connect(ChooseMusicBtn, &QPushButton::clicked, this, &TMainForm::ChooseMusicBtnClick);
+  ClearMusicBtn = Named(new QPushButton(QStringLiteral("Clear"), box), "ClearMusicBtn");
+  ClearMusicBtn->setAccessibleName(QStringLiteral("Clear music"));
+  ClearMusicBtn->setToolTip(QStringLiteral("A film without music"));
+  connect(ClearMusicBtn, &QPushButton::clicked, this, &TMainForm::ClearMusicBtnClick);
+
+  auto* sizeLabel = Named(new QLabel(QStringLiteral("&Size of the film:"), box), "FilmSizeLabel");
+  sizeLabel->setBuddy(FilmSizeCombo);
+  auto* musicLabel = Named(new QLabel(QStringLiteral("&Music:"), box), "MusicLabel");
+  musicLabel->setBuddy(MusicEdit);
+  auto* musicButtons = new QHBoxLayout;
+  musicButtons->setSpacing(6);
+  musicButtons->addWidget(ChooseMusicBtn);
+  musicButtons->addWidget(ClearMusicBtn);
+  musicButtons->addStretch(1);
+
+  // The second column starts where the PDF's check boxes do.
+  grid->setColumnMinimumWidth(0, 160 - 8 - grid->horizontalSpacing());
+  grid->addWidget(SaveVideoBtn, 0, 0, Qt::AlignLeft);
+  grid->addWidget(sizeLabel, 1, 0);
+  grid->addWidget(FilmSizeCombo, 1, 1, Qt::AlignLeft);
+  grid->addWidget(musicLabel, 2, 0);
+  grid->addWidget(MusicEdit, 2, 1);
+  grid->addLayout(musicButtons, 3, 1);
+  grid->setColumnStretch(1, 1);
+
+  // The box follows the page's width; the page has no layout of its own.
+  auto* place = new QVBoxLayout(work);
+  place->setContentsMargins(0, top + 8, 0, 0);
+  place->setSpacing(8);
+  place->addWidget(rule);
+  place->addWidget(box);
+  place->addStretch(1);
+
+  QWidget* order[] = {SaveVideoBtn, FilmSizeCombo, MusicEdit, ChooseMusicBtn, ClearMusicBtn};
+  QWidget::setTabOrder(KeepJpegCheck, order[0]);
+  for (std::size_t i = 1; i < std::size(order); ++i)
+    QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+QWidget* TMainForm::BuildStatusRow() {
+  // Cancel stands right of the progress panel while a film is made, in a
+  // row painted like the bar, so that the bar's panels stay as they are.
+  auto* row = new QWidget(this);
+  row->setAutoFillBackground(true);
+  auto* line = new QHBoxLayout(row);
+  line->setContentsMargins(0, 0, 0, 0);
+  line->setSpacing(2);
+  line->addWidget(StatusBar1, 1);
+  CancelFilmBtn = Named(new QPushButton(QStringLiteral("Cancel"), row), "CancelFilmBtn");
+  CancelFilmBtn->setAccessibleName(QStringLiteral("Cancel the film"));
+  CancelFilmBtn->setToolTip(QStringLiteral("Stop making the film; no file is written (Escape)"));
+  CancelFilmBtn->setFixedHeight(StatusBar1->sizeHint().height());
+  CancelFilmBtn->hide();
+  connect(CancelFilmBtn, &QPushButton::clicked, this, &TMainForm::CancelFilmBtnClick);
+  line->addWidget(CancelFilmBtn);
+  line->addStretch(0);
+  return row;
+}
+
+void TMainForm::ChooseMusicBtnClick() {
+  OpenDialog3.fileName = ToBytes(MusicEdit->text());
+  const std::vector<std::string> chosen = services_.dialogs.openFiles(OpenDialog3);
+  if (chosen.empty())
+    return;
+  // Found out now rather than after the film's last frame.
+  const std::string refusal = MusicRefusal(chosen.front());
+  if (!refusal.empty()) {
+    services_.messages.error("The file " + chosen.front() + " can not be the film's music: it " +
+                             refusal + ".");
+    return;
+  }
+  MusicEdit->setText(FromBytes(chosen.front()));
+}
+
+void TMainForm::ClearMusicBtnClick() {
+  MusicEdit->clear();
+}
+
+std::string TMainForm::ProposedFilmName() const {
+  // The project's name in its folder; a show without a file is a
+  // "Slideshow" where the last film went, or else where the PDF would go.
+  const QString extension = QFileInfo(FromBytes(lastFilm_)).suffix().toLower() == "webm"
+                                ? QStringLiteral(".webm")
+                                : QStringLiteral(".mp4");
+  QFileInfo place;
+  QString name = QStringLiteral("Slideshow");
+  if (!showFile_.empty()) {
+    place.setFile(FromBytes(showFile_));
+    name = place.completeBaseName();
+  } else if (!lastFilm_.empty()) {
+    place.setFile(FromBytes(lastFilm_));
+  } else if (!SaveDialog2.fileName.empty()) {
+    place.setFile(FromBytes(SaveDialog2.fileName));
+  } else {
+    return ToBytes(name + extension);
+  }
+  return ToBytes(place.dir().filePath(name + extension));
+}
+
+void TMainForm::SaveVideoBtnClick() {
+  if (film_)
+    return;
+  SaveDialog3.fileName = ProposedFilmName();
+  const auto chosen = services_.dialogs.saveFile(SaveDialog3);
+  if (!chosen)
+    return;
+  lastFilm_ = *chosen;
+  ControlsToSettings();
+
+  std::unique_ptr<FilmJob, FilmJobEnd> job(new FilmJob);
+  job->form = this;
+  job->serial = ++filmSerial_;
+  // The thread reads its own copy: the show may be edited again long before
+  // the film is done.
+  for (const SlideEntry& entry : doc_.Slides) {
+    SlideEntry& copy = job->document.Slides.Append();
+    copy.FileName = entry.FileName;
+    copy.Caption = entry.Caption;
+  }
+  job->document.Settings = doc_.Settings;
+  job->fileName = *chosen;
+  const FilmSizeChoice& size =
+      kFilmSizeChoices[std::size_t(std::max(0, FilmSizeCombo->currentIndex()))];
+  job->options = {{size.width, size.height}, kFilmRate, ToBytes(MusicEdit->text().trimmed())};
+  job->frames = FilmFrames(ShowTimeline(doc_.Settings, doc_.Slides.Count()), kFilmRate);
+
+  film_ = std::move(job);
+  HoldEditing(true);
+  StatusBar1->setPanelText(kTextPanel, QStringLiteral("Making frame 0 of %1").arg(film_->frames));
+  SetProStatus(0);
+  FilmJob* running = film_.get();
+  running->thread = std::thread([running] { running->run(); });
+}
+
+void TMainForm::ShowFilmProgress(std::uint64_t serial) {
+  if (!film_ || film_->serial != serial)
+    return;
+  film_->progressQueued = false;
+  if (film_->stop)
+    return;
+  const std::int64_t done = film_->done;
+  const std::int64_t frames = std::max<std::int64_t>(film_->frames, done);
+  StatusBar1->setPanelText(kTextPanel,
+                           QStringLiteral("Making frame %1 of %2").arg(done).arg(frames));
+  SetProStatus(frames > 0 ? int(done * 100 / frames) : 0);
+}
+
+void TMainForm::CancelFilmBtnClick() {
+  if (!film_ || film_->stop)
+    return;
+  film_->stop = true;
+  StatusBar1->setPanelText(kTextPanel, QStringLiteral("Stopping the film..."));
+  CancelFilmBtn->setEnabled(false);
+}
+
+void TMainForm::FilmEnded(std::uint64_t serial) {
+  if (!film_ || film_->serial != serial)
+    return;
+  const std::unique_ptr<FilmJob, FilmJobEnd> ended = std::move(film_);  // joins the thread
+  ended->thread.join();
+  HoldEditing(false);
+  SetProStatus(0);
+  const QString name = NameOnlyText(ended->fileName);
+  switch (ended->result) {
+    case FilmResult::Written:
+      StatusBar1->setPanelText(kTextPanel,
+                               QStringLiteral("%1: %2 frames").arg(name).arg(ended->frames));
+      break;
+    case FilmResult::Stopped:
+      StatusBar1->setPanelText(kTextPanel, QStringLiteral("Film stopped, nothing written"));
+      break;
+    case FilmResult::Failed:
+      StatusBar1->setPanelText(kTextPanel, QStringLiteral("No film made"));
+      break;
+  }
+  for (const RecordingMessages::Shown& said : ended->messages.shown) {
+    if (said.kind == RecordingMessages::Kind::Error)
+      services_.messages.error(said.text, said.title);
+    else if (said.kind == RecordingMessages::Kind::Warning)
+      services_.messages.warning(said.text, said.title);
+  }
+  if (ended->result == FilmResult::Written && !ended->refused.empty())
+    services_.messages.warning(RefusedPicturesWarning(ended->refused));
+}
+
+void TMainForm::StopFilm() {
+  if (!film_)
+    return;
+  film_->stop = true;
+  film_.reset();  // joins the thread; its queued calls find no film and do nothing
+}
+
+void TMainForm::HoldEditing(bool hold) {
+  // Saving and playing the show stay: they only read it.
+  PageControl2->setEnabled(!hold);
+  NewBtn->setEnabled(!hold);
+  OpenBtn->setEnabled(!hold);
+  // Right of the progress panel, not at the window's far end.
+  StatusBar1->setMaximumWidth(hold ? StatusBar1->panelRect(kProgressPanel).right() + 2
+                                   : QWIDGETSIZE_MAX);
+  CancelFilmBtn->setEnabled(hold);
+  CancelFilmBtn->setVisible(hold);
+  if (hold)
+    CancelFilmBtn->setFocus();
+  else
+    SaveVideoBtn->setFocus();
+}
+
+}  // namespace lumaret
