@@ -9,6 +9,7 @@
 #include "cli/terminal_progress.h"
 #include "document/project_file.h"
 #include "platform/console_messages.h"
+#include "platform/same_file.h"
 #include "video/film.h"
 
 namespace lumaret::cli {
@@ -81,13 +82,15 @@ int Video(const Arguments& args) {
   ConsoleMessages projectMessages("lumaret-cli: " + files[0] + ": ");
   if (!OpenFileNow(document, files[0], projectMessages))
     return kFailure;
-  std::vector<std::string> inputs;
+  std::vector<std::string> pictures;
   for (const SlideEntry& entry : document.Slides)
-    inputs.push_back(entry.FileName);
-  if (!options.music.empty())
-    inputs.push_back(options.music);
-  if (!CheckOutput(files[1], files[0], inputs))
+    pictures.push_back(entry.FileName);
+  if (!CheckOutput(files[1], files[0], pictures))
     return kFailure;
+  if (!options.music.empty() && IsSameFile(files[1], options.music)) {
+    Fail(files[1] + ": is the same file as the music " + options.music + "; nothing was written");
+    return kFailure;
+  }
 
   const std::int64_t frames =
       FilmFrames(ShowTimeline(document.Settings, document.Slides.Count()), options.fps);

@@ -192,6 +192,8 @@ TEST_P(CliFailure, PrintsOneLineAndLeavesNoOutput) {
   SlideDocument big;
   big.AddPictures(std::vector<std::string>(10000, "/p/x.jpg"), false);
   testing::WriteBytes(dir / "big.lmt", EncodeProject(big));
+  testing::WriteBytes(dir / "empty.lmt", EncodeProject(SlideDocument()));
+  Picture("m.mp4");
   std::vector<std::string> args;
   for (std::string a : GetParam().args) {
     if (a.rfind("@", 0) == 0)
@@ -286,6 +288,30 @@ INSTANTIATE_TEST_SUITE_P(
                     {"make", "@p.lmt", "@p.lmt"},
                     1,
                     "p.lmt: is the same file as the picture"},
+        FailureCase{"VideoOfAnEmptyShow",
+                    {"video", "@empty.lmt", "@out.mp4"},
+                    1,
+                    "out.mp4: The show has no pictures. Nothing was written."},
+        FailureCase{"VideoOfAnotherKind",
+                    {"video", "@p.lmt", "@out.avi"},
+                    2,
+                    "a film is written as .mp4, .mkv or .webm"},
+        FailureCase{"VideoOfAnOddSize",
+                    {"video", "--size", "641x360", "@p.lmt", "@out.mp4"},
+                    2,
+                    "--size needs 720p, 1080p, 1440p, 2160p or WxH"},
+        FailureCase{"VideoTooFast",
+                    {"video", "--fps=121", "@p.lmt", "@out.mp4"},
+                    2,
+                    "--fps needs a whole number from 1 to 120, not '121'"},
+        FailureCase{"VideoWithMusicThatIsNone",
+                    {"video", "--music", "@bad.lmt", "@p.lmt", "@out.webm"},
+                    1,
+                    "bad.lmt can not be opened"},
+        FailureCase{"VideoOntoItsMusic",
+                    {"video", "--music", "@m.mp4", "@p.lmt", "@m.mp4"},
+                    1,
+                    "m.mp4: is the same file as the music"},
         FailureCase{"UnknownCommand", {"play"}, 2, "unknown command 'play'"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -581,7 +607,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Ctrl-C, kill or a closed terminal during an export: the tool removes its
 // half-written file and still dies of the signal, as a calling script expects.
-class CliSignal : public CliTest, public ::testing::WithParamInterface<int> {
+class CliSignal : public CliTest,
+                  public ::testing::WithParamInterface<std::tuple<int, const char*>> {
  protected:
   // One picture slow to export (noise does not compress) and quick to make,
   // shown many times over.
@@ -601,13 +628,13 @@ class CliSignal : public CliTest, public ::testing::WithParamInterface<int> {
 testing::TempDir* CliSignal::pictures_ = nullptr;
 
 TEST_P(CliSignal, DuringAnExportLeavesNoFileBehind) {
-  const int sig = GetParam();
+  const auto [sig, command] = GetParam();
   SlideDocument show;
   show.AddPictures(std::vector<std::string>(20, *pictures_ / "noise.jpg"), false);
   const std::string project = dir / "long.lmt";
   testing::WriteBytes(project, EncodeProject(show));
   std::filesystem::create_directory(dir / "out");
-  const std::string out = dir / "out/show.pdf";
+  const std::string out = dir / (std::string("out/show.") + (command == std::string("video") ? "mp4" : "pdf"));
 
   // The child starts with the signals' default actions whatever this test
   // inherited (a shell starts background jobs with SIGINT ignored).
@@ -624,7 +651,7 @@ TEST_P(CliSignal, DuringAnExportLeavesNoFileBehind) {
   posix_spawn_file_actions_init(&files);
   const std::string err = scratch / "stderr";
   posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  std::vector<std::string> args = {LUMARET_CLI, "export", project, out};
+  std::vector<std::string> args = {LUMARET_CLI, command, project, out};
   std::vector<char*> argv;
   for (std::string& arg : args)
     argv.push_back(arg.data());
@@ -654,8 +681,13 @@ TEST_P(CliSignal, DuringAnExportLeavesNoFileBehind) {
   EXPECT_TRUE(std::filesystem::is_empty(dir / "out"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, CliSignal, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
-                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
+INSTANTIATE_TEST_SUITE_P(Table, CliSignal,
+                         ::testing::Combine(::testing::Values(SIGINT, SIGTERM, SIGHUP),
+                                            ::testing::Values("export", "video")),
+                         [](const auto& info) {
+                           return std::string(sigabbrev_np(std::get<0>(info.param))) +
+                                  std::get<1>(info.param);
+                         });
 
 // Captions need a font: with none at all the export warns once and still
 // writes the file; a font file cut short after fontconfig listed it (the

@@ -1,0 +1,225 @@
+// Films judged by FFmpeg's own tools: ffprobe reads the containers and their
+// tags, ffmpeg decodes every frame and the sound, and both must follow the
+// show's timeline.
+#include "video/film.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+#include "platform/recording_messages.h"
+#include "tests/support/file_size_limit.h"
+#include "tests/support/picture_oracle.h"
+#include "tests/support/temp_dir.h"
+
+namespace lumaret {
+namespace {
+
+namespace oracle = imagora::testing;
+
+// ffprobe's key=value lines of the first stream of kind ("v" or "a").
+std::map<std::string, std::string> Probe(const std::string& film, const std::string& kind,
+                                         const testing::TempDir& dir) {
+  const std::string out = dir / "probe.txt";
+  EXPECT_EQ(oracle::Shell("ffprobe -v error -count_frames -select_streams " + kind +
+                          ":0 -show_streams -of default=nw=1 '" + film + "' > '" + out + "'"),
+            0);
+  std::map<std::string, std::string> fields;
+  std::istringstream lines(testing::ReadBytes(out));
+  for (std::string line; std::getline(lines, line);)
+    if (const std::size_t eq = line.find('='); eq != std::string::npos)
+      fields[line.substr(0, eq)] = line.substr(eq + 1);
+  return fields;
+}
+
+// A show of solid pictures of the film's size, so that each fills the frame.
+void SolidShow(SlideDocument& show, const testing::TempDir& dir,
+               const std::vector<std::string>& colours, int width, int height, bool crossFade) {
+  std::vector<std::string> files;
+  for (const std::string& colour : colours) {
+    files.push_back(dir / ("p" + std::to_string(files.size()) + ".png"));
+    EXPECT_EQ(oracle::Shell("convert -size " + std::to_string(width) + "x" +
+                            std::to_string(height) + " 'xc:" + colour + "' '" + files.back() + "'"),
+              0);
+  }
+  show.AddPictures(files, false);
+  show.Settings.SetFadeDuration(500);
+  show.Settings.SetStopTime(500);
+  show.Settings.CrossFade = crossFade;
+  show.Settings.BackgroundColor = RgbColor(0x20, 0x40, 0x80);
+}
+
+struct ContainerCase {
+  const char* name;
+  const char* codec;
+};
+
+class FilmContainerTest : public ::testing::TestWithParam<ContainerCase> {};
+
+TEST_P(FilmContainerTest, IsReadByFfprobeWithItsTagsAndEveryFrame) {
+  testing::TempDir dir;
+  SlideDocument show;
+  SolidShow(show, dir, {"#E03020", "#30C0A0"}, 128, 72, false);
+  const std::string film = dir / (std::string("show.") + GetParam().name);
+  RecordingMessages messages;
+  ASSERT_EQ(MakeFilm(show, film, {{128, 72}, 24, ""}, messages, nullptr), FilmResult::Written)
+      << ::testing::PrintToString(messages.errors());
+  EXPECT_EQ(dir.Files().size(), 3u);  // the two pictures and the film: no temporary left
+  auto video = Probe(film, "v", dir);
+  EXPECT_EQ(video["codec_name"], GetParam().codec);
+  EXPECT_EQ(video["width"] + "x" + video["height"], "128x72");
+  EXPECT_EQ(video["pix_fmt"], "yuv420p");
+  EXPECT_EQ(video["color_space"] + " " + video["color_range"], "bt709 tv");
+  EXPECT_EQ(video["r_frame_rate"], "24/1");
+  EXPECT_EQ(video["nb_read_frames"], "72");  // 2 x (2 x 500 + 500) ms at 24 frames a second
+  if (std::string(GetParam().name) == "mp4") {  // the index first: plays while it arrives
+    const std::string bytes = testing::ReadBytes(film);
+    EXPECT_LT(bytes.find("moov"), bytes.find("mdat"));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, FilmContainerTest,
+                         ::testing::Values(ContainerCase{"mp4", "h264"},
+                                           ContainerCase{"mkv", "h264"},
+                                           ContainerCase{"webm", "vp9"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Every frame decoded, in both kinds of fade: the middle pixel is the
+// pictures blended over the background as the timeline says at k / fps, so a
+// missed frame, a shifted fade or the wrong colour matrix fails; the caption
+// is drawn at the bottom left and nowhere above.
+class FilmTimelineTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(FilmTimelineTest, FollowTheTimelineFrameByFrame) {
+  testing::TempDir dir;
+  constexpr int kWidth = 320, kHeight = 180, kFps = 20;
+  SlideDocument show;
+  SolidShow(show, dir, {"#E03020", "#30C0A0"}, kWidth, kHeight, GetParam());
+  show.Slides[1].Caption = "Caption";
+  show.Settings.FontSize = 120;
+  RecordingMessages messages;
+  const std::string film = dir / "show.mp4";
+  ASSERT_EQ(MakeFilm(show, film, {{kWidth, kHeight}, kFps, ""}, messages, nullptr),
+            FilmResult::Written);
+  ASSERT_EQ(oracle::Shell("ffmpeg -v error -i '" + film +
+                          "' -vf scale=in_color_matrix=bt709:in_range=tv:out_range=pc "
+                          "-f rawvideo -pix_fmt rgb24 '" + dir / "frames.rgb" + "'"),
+            0);
+  const std::string rgb = testing::ReadBytes(dir / "frames.rgb");
+  const std::size_t frameBytes = std::size_t(kWidth) * kHeight * 3;
+  const ShowTimeline timeline(show.Settings, 2);
+  ASSERT_EQ(rgb.size(), std::size_t(FilmFrames(timeline, kFps)) * frameBytes);
+  const auto pixel = [&](std::size_t k, int x, int y) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(rgb.data()) + k * frameBytes +
+                    (std::size_t(y) * kWidth + std::size_t(x)) * 3;
+    return std::array<int, 3>{p[0], p[1], p[2]};
+  };
+  const std::array<std::array<double, 3>, 2> pictures = {{{0xE0, 0x30, 0x20}, {0x30, 0xC0, 0xA0}}};
+  for (std::size_t k = 0; k < rgb.size() / frameBytes; ++k) {
+    std::array<double, 3> expected = {0x20, 0x40, 0x80};
+    for (int p = 0; p < 2; ++p) {
+      const double opacity = timeline.opacity(p + 1, double(k) * 1000 / kFps);
+      for (int c = 0; c < 3; ++c)
+        expected[c] = expected[c] * (1 - opacity) + pictures[p][c] * opacity;
+    }
+    const auto got = pixel(k, kWidth / 2, kHeight / 2);
+    for (int c = 0; c < 3; ++c)
+      ASSERT_NEAR(got[c], expected[c], 10) << "frame " << k << " colour " << c;
+  }
+  // Picture 2 held alone: ink only in the caption's corner.
+  const std::size_t held = std::size_t(timeline.fadeInAt(2) + 750) * kFps / 1000;
+  int inkBelow = 0, inkAbove = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      const auto got = pixel(held, x, y);
+      const bool ink = std::abs(got[0] - 0x30) + std::abs(got[1] - 0xC0) + std::abs(got[2] - 0xA0) > 60;
+      (y > kHeight * 2 / 3 && x < kWidth / 2 ? inkBelow : inkAbove) += ink;
+    }
+  EXPECT_GT(inkBelow, 100);
+  EXPECT_EQ(inkAbove, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, FilmTimelineTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "CrossFade" : "Bleeding"; });
+
+struct MusicCase {
+  const char* film;
+  const char* music;
+  const char* codec;
+};
+
+class FilmMusicTest : public ::testing::TestWithParam<MusicCase> {};
+
+// A second of music under a 4.4 s show: repeated, at 48 kHz stereo, fading to
+// silence over the last two seconds, ending with the film.
+TEST_P(FilmMusicTest, RepeatsAndFadesOutWithTheShow) {
+  testing::TempDir dir;
+  SlideDocument show;
+  SolidShow(show, dir, {"#E03020", "#30C0A0"}, 64, 64, false);
+  show.Settings.SetFadeDuration(200);
+  show.Settings.SetStopTime(1800);
+  const std::string music = dir / GetParam().music, film = dir / GetParam().film;
+  ASSERT_EQ(oracle::Shell("ffmpeg -v error -f lavfi -i sine=frequency=440:duration=1 -ar 44100 '" +
+                          music + "'"),
+            0);
+  RecordingMessages messages;
+  ASSERT_EQ(MakeFilm(show, film, {{64, 64}, 25, music}, messages, nullptr), FilmResult::Written)
+      << ::testing::PrintToString(messages.errors());
+  auto sound = Probe(film, "a", dir);
+  EXPECT_EQ(sound["codec_name"] + " " + sound["sample_rate"] + " " + sound["channels"],
+            std::string(GetParam().codec) + " 48000 2");
+  ASSERT_EQ(oracle::Shell("ffmpeg -v error -i '" + film + "' -ac 1 -ar 48000 -f f32le '" +
+                          dir / "sound.raw" + "'"),
+            0);
+  const std::string raw = testing::ReadBytes(dir / "sound.raw");
+  const auto* samples = reinterpret_cast<const float*>(raw.data());
+  const std::size_t count = raw.size() / sizeof(float);
+  EXPECT_NEAR(double(count) / 48000, 4.4, 0.05);
+  const auto loudness = [&](double from, double to) {
+    double sum = 0;
+    const auto first = std::size_t(from * 48000), last = std::min(count, std::size_t(to * 48000));
+    for (std::size_t i = first; i < last; ++i)
+      sum += double(samples[i]) * samples[i];
+    return std::sqrt(sum / double(std::max<std::size_t>(last - first, 1)));
+  };
+  const double full = loudness(1.2, 1.4);  // the music's second time round
+  EXPECT_GT(full, 0.05);
+  EXPECT_NEAR(loudness(3.35, 3.45) / full, 0.5, 0.1);  // half way through the fade
+  EXPECT_LT(loudness(4.3, 4.38) / full, 0.1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, FilmMusicTest,
+                         ::testing::Values(MusicCase{"show.mp4", "music.mp3", "aac"},
+                                           MusicCase{"show.webm", "music.flac", "opus"}),
+                         [](const auto& info) { return std::string(info.param.codec); });
+
+// The film stopped from outside, or its disk full: nothing is left, and an
+// earlier film of that name is as it was.
+class StopAt : public FilmProgress {
+ public:
+  bool frameDone(std::int64_t done, std::int64_t) override { return done < 5; }
+};
+
+TEST(Film, StoppedOrOnAFullDiskLeavesTheEarlierFile) {
+  testing::TempDir dir;
+  SlideDocument show;
+  SolidShow(show, dir, {"#E03020"}, 640, 360, false);
+  const std::string film = dir / "show.mp4";
+  testing::WriteBytes(film, "an earlier film");
+  RecordingMessages messages;
+  StopAt stop;
+  EXPECT_EQ(MakeFilm(show, film, {{640, 360}, 30, ""}, messages, &stop), FilmResult::Stopped);
+  {
+    const testing::FileSizeLimit limit(512);
+    EXPECT_EQ(MakeFilm(show, film, {{640, 360}, 30, ""}, messages, nullptr), FilmResult::Failed);
+  }
+  ASSERT_EQ(messages.errors().size(), 1u);
+  EXPECT_NE(messages.errors()[0].find("File too large"), std::string::npos)
+      << messages.errors()[0];
+  EXPECT_EQ(testing::ReadBytes(film), "an earlier film");
+  EXPECT_EQ(dir.Files().size(), 2u);
+}
+
+}  // namespace
+}  // namespace lumaret
