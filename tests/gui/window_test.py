@@ -1,12 +1,13 @@
 """The window as a screen reader drives it: through AT-SPI only (roles, names,
 actions and keys; no object names, no coordinates), a show is built, captioned,
-reordered, played, searched, looked at, printed and the program quit; a show
-plays alone and ends; a window killed mid-edit gives its show back at the next
-start.
+reordered, played, searched, looked at, printed, made into a film (and a
+second film cancelled) and the program quit; a show plays alone and ends; a
+window killed mid-edit gives its show back at the next start.
 
     tests/gui/session.sh /usr/bin/python3 tests/gui/window_test.py build/bin/lumaret
 """
 import os
+import re
 import shutil
 import stat
 import subprocess
@@ -179,6 +180,43 @@ def _():
     finally:
         source.terminate()
         source.wait()
+
+
+def make_film(name, stop_ms):
+    """Short fades, stop_ms per picture, 720p; the save dialog answered."""
+    ui.select_tab(win, "Settings")
+    ui.set_value(ui.labelled(win, "Bleeding duration", role="spin button"), 100)
+    ui.set_value(ui.labelled(win, "Stop time:", role="spin button"), stop_ms)
+    ui.select_tab(win, "Create PDF file")
+    ui.select_combo_item(ui.labelled(win, "Size of the film:", role="combo box"), "720p")
+    ui.press_button(win, "Save video file")
+    dlg = ui.wait_dialog(app, text="File name:")
+    ui.set_text(ui.labelled(dlg, "File name:", role="text"), os.path.join(work, name))
+    ui.press_button(dlg, "Save")
+    ui.wait_gone(dlg)
+
+
+@group("a short film is made at 720p, an H.264 film ffprobe reads")
+def _():
+    make_film("film.mp4", 300)
+    ui.wait_status(win, re.compile(r"film\.mp4: \d+ frames"), timeout=180)
+    probe = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
+                            "stream=codec_name,width,height", "-of", "csv=p=0",
+                            os.path.join(work, "film.mp4")],
+                           capture_output=True, text=True, check=True)
+    assert probe.stdout.strip() == "h264,1280,720", probe.stdout
+
+
+@group("Cancel stops a film, leaves no file, and the show can be edited again")
+def _():
+    make_film("cancelled.mp4", 60000)
+    ui.wait_status(win, re.compile(r"Making frame [1-9]\d* of \d+"), timeout=60)
+    pdf = ui.find(win, "push button", "Save PDF file")
+    assert "enabled" not in ui.states(pdf), ui.states(pdf)
+    ui.press_button(win, "Cancel the film")
+    ui.wait_status(win, "Film stopped, nothing written", timeout=60)
+    assert not [n for n in os.listdir(work) if n.startswith("cancelled")], os.listdir(work)
+    ui.wait_until(lambda: "enabled" in ui.states(pdf), what="the page enabled again")
 
 
 @group("Quit asks, then ends the program")
