@@ -175,6 +175,7 @@ struct FrameRenderer::State {
   SlideshowSettings settings;
   int width, height;
   bool captionsDrawn = true;
+  int keptBehind = 1, keptAhead = 2;
   std::vector<Slide> slides;
   std::vector<std::uint32_t> unitsPerEm;  // per font
   std::vector<FontFace> fonts;            // null for a subset FreeType does not read
@@ -360,6 +361,12 @@ void FrameRenderer::prepare(std::int64_t p) {
   slide.refused = std::move(ready.refused);
 }
 
+void FrameRenderer::keepAround(int behind, int ahead) {
+  const std::lock_guard lock(state_->mutex);
+  state_->keptBehind = std::max(behind, 0);
+  state_->keptAhead = std::max(ahead, 0);
+}
+
 std::string FrameRenderer::refusal(std::int64_t p) const {
   if (p < 1 || p > state_->timeline.count())
     return {};
@@ -388,9 +395,7 @@ void FrameRenderer::render(std::int64_t ms, std::uint8_t* pixels, int stride) {
   cairo_paint(cr);
   cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
 
-  // Only the pictures around the moment stay scaled: a show played from start
-  // to end holds three or four at a time (two ahead for a player preparing
-  // them), whatever its length.
+  // Only the pictures around the moment stay scaled, however long the show.
   std::int64_t current = 0;
   for (std::int64_t p = 1; p <= s.timeline.count(); ++p) {
     Slide& slide = s.slides[std::size_t(p - 1)];
@@ -405,7 +410,7 @@ void FrameRenderer::render(std::int64_t ms, std::uint8_t* pixels, int stride) {
     s.drawCaption(cr, slide, opacity);
   }
   for (std::int64_t p = 1; p <= s.timeline.count(); ++p)
-    if (p < current - 1 || p > current + 2) {
+    if (p < current - s.keptBehind || p > current + s.keptAhead) {
       Slide& slide = s.slides[std::size_t(p - 1)];
       slide.prepared = false;
       slide.picture.reset();

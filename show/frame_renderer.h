@@ -39,6 +39,11 @@ class FrameRenderer {
   // while the show is near it.
   void prepare(std::int64_t p);
 
+  // How many pictures before and after the current one stay scaled: by
+  // default one behind and two ahead, for a player that steps back and
+  // prepares ahead; a film played once through needs only the next.
+  void keepAround(int behind, int ahead);
+
   // Why picture p is drawn as the black placeholder ("missing", "damaged",
   // ...), once a frame or prepare() has tried it; empty otherwise.
   std::string refusal(std::int64_t p) const;

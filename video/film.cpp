@@ -79,7 +79,7 @@ namespace {
 // composer decodes the next picture.
 class FrameQueue {
  public:
-  static constexpr std::size_t kCapacity = 6;
+  static constexpr std::size_t kCapacity = 3;
 
   // Waits for room; false once the queue is closed.
   bool push(ffmpeg::Frame frame) {
@@ -236,6 +236,7 @@ FilmResult MakeFilm(const SlideDocument& document, const std::string& fileName,
 
   av_log_set_level(AV_LOG_QUIET);  // the encoders' chatter; failures are reported here
   FrameRenderer renderer(document, options.size.width, options.size.height);
+  renderer.keepAround(0, 1);
   const std::int64_t frames = FilmFrames(renderer.timeline(), options.fps);
   FilmEncoder encoder;
   const auto cannotWrite = [&](const std::string& reason) {
