@@ -36,11 +36,26 @@ bool LoadForOutput(const Arguments& args, const char* command, SlideDocument& do
   return CheckOutput(args[1], args[0], pictures);
 }
 
-// How the pictures are made: kept as they are when asked, on as many threads
-// as LUMARET_THREADS says or the machine has.
-PictureOptions PicturesFrom(const FlagsAndOperands& split, Messages& messages) {
+// The box of --picture-size; nullopt after a usage message for another name.
+std::optional<PictureSize> PictureBoxFrom(const FlagsAndOperands& split,
+                                          const std::string& command) {
+  const auto given = split.values.find("--picture-size");
+  if (given == split.values.end())
+    return PictureSize{};
+  const std::optional<PictureSize> box = PictureBoxNamed(given->second);
+  if (!box)
+    FailUsage(command, "--picture-size needs original, 2160p, 1440p, 1080p or 720p, not '" +
+                           given->second + "'");
+  return box;
+}
+
+// How the pictures are made: kept as they are when asked, fitted into box, on
+// as many threads as LUMARET_THREADS says or the machine has.
+PictureOptions PicturesFrom(const FlagsAndOperands& split, PictureSize box,
+                            Messages& messages) {
   PictureOptions options;
   options.keepJpeg = split.flags.contains("--keep-jpeg");
+  options.box = box;
   std::string complaint;
   options.threads = WorkerThreads(&complaint);
   if (!complaint.empty())
@@ -71,8 +86,11 @@ bool WriteWhole(const std::string& path, std::string_view bytes) {
 
 int Export(const Arguments& args) {
   const std::optional<FlagsAndOperands> split =
-      SplitFlags(args, "export", {"--svg-only", "--keep-jpeg", "--quiet"});
+      SplitFlags(args, "export", {"--svg-only", "--keep-jpeg", "--quiet"}, {"--picture-size"});
   if (!split)
+    return kUsage;
+  const std::optional<PictureSize> box = PictureBoxFrom(*split, "export");
+  if (!box)
     return kUsage;
   const Arguments& files = split->operands;
   SlideDocument document;
@@ -83,7 +101,7 @@ int Export(const Arguments& args) {
   MessagesUnderBar messages(console, bar);
   ExportOptions options;
   options.picturePages = !split->flags.contains("--svg-only");
-  options.pictures = PicturesFrom(*split, messages);
+  options.pictures = PicturesFrom(*split, *box, messages);
   std::vector<RefusedPicture> refused;
   if (!ExportPdf(document, files[1], messages, &bar, nullptr, options, &refused))
     return kFailure;
@@ -114,8 +132,11 @@ int Svg(const Arguments& arguments) {
 
 int Preview(const Arguments& args) {
   const std::optional<FlagsAndOperands> split =
-      SplitFlags(args, "preview", {"--loop", "--keep-jpeg", "--quiet"});
+      SplitFlags(args, "preview", {"--loop", "--keep-jpeg", "--quiet"}, {"--picture-size"});
   if (!split)
+    return kUsage;
+  const std::optional<PictureSize> box = PictureBoxFrom(*split, "preview");
+  if (!box)
     return kUsage;
   const Arguments& files = split->operands;
   SlideDocument document;
@@ -125,7 +146,8 @@ int Preview(const Arguments& args) {
   TerminalProgress bar = BarFor(document, *split);
   MessagesUnderBar messages(console, bar);
   const std::optional<std::string> page = BuildPreviewPage(
-      document, messages, &bar, PicturesFrom(*split, messages), split->flags.contains("--loop"));
+      document, messages, &bar, PicturesFrom(*split, *box, messages),
+      split->flags.contains("--loop"));
   bar.clear();  // WriteWhole reports on stderr directly
   return page && WriteWhole(files[1], *page) ? kSuccess : kFailure;
 }

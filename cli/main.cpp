@@ -25,11 +25,13 @@ constexpr Command kCommands[] = {
      "a new project from pictures, in the order given"},
     {"show", lumaret::cli::Show, "PROJECT.lmt",
      "the settings and the pictures with their captions"},
-    {"export", lumaret::cli::Export, "[--svg-only] [--keep-jpeg] [--quiet] PROJECT.lmt OUT.pdf",
+    {"export", lumaret::cli::Export,
+     "[--svg-only] [--keep-jpeg] [--picture-size SIZE] [--quiet] PROJECT.lmt OUT.pdf",
      "the slideshow PDF, as \"Save PDF file\" makes it"},
     {"svg", lumaret::cli::Svg, "PROJECT.lmt OUT.svg",
      "the slideshow text exactly as the PDF embeds it"},
-    {"preview", lumaret::cli::Preview, "[--loop] [--keep-jpeg] [--quiet] PROJECT.lmt OUT.html",
+    {"preview", lumaret::cli::Preview,
+     "[--loop] [--keep-jpeg] [--picture-size SIZE] [--quiet] PROJECT.lmt OUT.html",
      "a page that plays the slideshow in a browser"},
     {"video", lumaret::cli::Video,
      "[--size SIZE] [--fps N] [--music AUDIO] [--quiet] PROJECT.lmt OUT.mp4|OUT.webm|OUT.mkv",
@@ -74,6 +76,10 @@ const std::vector<Section>& Sections() {
        {"export", "preview"},
        "  --keep-jpeg               keep JPEG pictures unchanged (faster, no quality\n"
        "                            loss)\n"
+       "  --picture-size SIZE       original (the default: pictures as taken), or\n"
+       "                            2160p, 1440p, 1080p, 720p: a picture larger than\n"
+       "                            3840x2160, 2560x1440, 1920x1080 or 1280x720 is\n"
+       "                            scaled down to fit, for a smaller, faster file\n"
        "  --quiet                   no progress bar; there is one only when standard\n"
        "                            error is a terminal\n"},
       {"Options of video:",

@@ -65,7 +65,7 @@ bool Export(const SlideDocument& document, const std::string& fileName, Messages
       document.Slides, progress,
       [&](std::uint32_t position, const PictureJpeg& jpeg) {
         pdf.WriteImageObject(position, jpeg.width, jpeg.height, jpeg.bytes, jpeg.grey);
-        sizes.push_back({jpeg.width, jpeg.height});
+        sizes.push_back({jpeg.takenWidth, jpeg.takenHeight});
         if (!jpeg.refused.empty())
           placeholders.push_back(
               {position, document.Slides.begin()[position - 1].FileName, jpeg.refused});

@@ -28,35 +28,79 @@ bool Encode(const imagora::DibHandle& picture, PictureJpeg& jpeg, imagora::Refus
   return true;
 }
 
+bool Fits(int width, int height, PictureSize box) {
+  return box.width <= 0 || (width <= box.width && height <= box.height);
+}
+
+// The picture decoded, scaled down into box when it is larger: decoded at the
+// smallest scale that still covers the box where its format allows (JPEG's
+// DCT scaling), then scaled to the exact size with a good filter. taken is
+// the size before any of that.
+imagora::Dib OpenInto(const std::string& fileName, PictureSize box, ProgressSink* progress,
+                      PictureSize& taken, imagora::Refusal& why) {
+  if (box.width <= 0) {
+    imagora::Dib picture = imagora::Open(fileName.c_str(), -1, progress, &why);
+    if (picture)
+      taken = {imagora::DibWidth(picture.get()), imagora::DibHeight(picture.get())};
+    return picture;
+  }
+  imagora::Dib picture = imagora::OpenReduced(fileName.c_str(), box.width, box.height, progress,
+                                              &taken.width, &taken.height, &why);
+  if (!picture || Fits(taken.width, taken.height, box))
+    return picture;
+  ConvertTo24Bit(picture);
+  if (imagora::DibBits(picture.get()) != 24)
+    return picture;  // Encode finds no memory for it either
+  const PictureSize fit = FitInto(taken.width, taken.height, box);
+  if (imagora::DibWidth(picture.get()) == fit.width &&
+      imagora::DibHeight(picture.get()) == fit.height)
+    return picture;
+  imagora::Dib scaled = ScaledPicture(picture.get(), fit);
+  if (!scaled)
+    why = imagora::Refusal::OutOfMemory;
+  return scaled;
+}
+
 // MakePictureJpeg with the image library already at kExportJpegQuality.
 bool MakeJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& jpeg,
-              bool keepJpeg) {
-  if (imagora::KeptJpeg kept; keepJpeg && imagora::KeepJpeg(fileName.c_str(), kept, progress)) {
+              bool keepJpeg, PictureSize box) {
+  if (imagora::KeptJpeg kept; keepJpeg && imagora::KeepJpeg(fileName.c_str(), kept, progress) &&
+                              Fits(kept.width, kept.height, box)) {
     jpeg.bytes = std::move(kept.bytes);
-    jpeg.width = kept.width;
-    jpeg.height = kept.height;
+    jpeg.width = jpeg.takenWidth = kept.width;
+    jpeg.height = jpeg.takenHeight = kept.height;
     jpeg.grey = kept.grey;
     return true;
   }
   // A JPEG is re-encoded a row at a time into the very same bytes, without
   // holding the decoded picture.
-  if (imagora::RecodeJpeg(fileName.c_str(), jpeg.bytes, &jpeg.width, &jpeg.height, progress))
+  if (box.width <= 0 &&
+      imagora::RecodeJpeg(fileName.c_str(), jpeg.bytes, &jpeg.width, &jpeg.height, progress)) {
+    jpeg.takenWidth = jpeg.width;
+    jpeg.takenHeight = jpeg.height;
     return true;
+  }
   imagora::Refusal why = imagora::Refusal::None;
-  imagora::Dib picture = imagora::Open(fileName.c_str(), -1, progress, &why);
+  PictureSize taken;
+  imagora::Dib picture = OpenInto(fileName, box, progress, taken, why);
   bool placeholder = !picture;
   if (placeholder)
     jpeg.refused = imagora::RefusalText(why);
   for (;;) {
-    if (placeholder)
+    if (placeholder) {
       picture = imagora::New(kPlaceholderWidth, kPlaceholderHeight, 24);
+      taken = {kPlaceholderWidth, kPlaceholderHeight};
+    }
     if (!picture)
       return false;
     ConvertTo24Bit(picture);
     const bool encoded = Encode(picture.get(), jpeg, &why);
     picture.reset();
-    if (encoded)
+    if (encoded) {
+      jpeg.takenWidth = taken.width;
+      jpeg.takenHeight = taken.height;
       return true;
+    }
     if (placeholder)
       return false;
     // Keep the object numbering whole: the placeholder takes the place of a
@@ -68,10 +112,20 @@ bool MakeJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& 
 
 }  // namespace
 
+std::optional<PictureSize> PictureBoxNamed(std::string_view name) {
+  static constexpr std::pair<std::string_view, PictureSize> kBoxes[] = {
+      {"original", {0, 0}},       {"2160p", {3840, 2160}}, {"1440p", {2560, 1440}},
+      {"1080p", {1920, 1080}},    {"720p", {1280, 720}}};
+  for (const auto& [known, box] : kBoxes)
+    if (name == known)
+      return box;
+  return std::nullopt;
+}
+
 bool MakePictureJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& jpeg,
-                     bool keepJpeg) {
+                     bool keepJpeg, PictureSize box) {
   imagora::SetJPEGQual(kExportJpegQuality);
-  return MakeJpeg(fileName, progress, jpeg, keepJpeg);
+  return MakeJpeg(fileName, progress, jpeg, keepJpeg, box);
 }
 
 bool ForEachPictureJpeg(
@@ -92,7 +146,7 @@ bool ForEachPictureJpeg(
   return MakeInOrder(
       slides.Count(), options.threads ? options.threads : WorkerThreads(), progress,
       [&](std::uint32_t position, ProgressSink* sink, PictureJpeg& jpeg) {
-        return MakeJpeg(entries[position - 1].FileName, sink, jpeg, options.keepJpeg);
+        return MakeJpeg(entries[position - 1].FileName, sink, jpeg, options.keepJpeg, options.box);
       },
       take, budget);
 }

@@ -7,9 +7,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "document/slide_document.h"
+#include "export/picture_scale.h"
 #include "platform/progress.h"
 
 namespace lumaret {
@@ -21,6 +24,10 @@ inline constexpr int kPlaceholderHeight = 200;
 struct PictureJpeg {
   int width = 0;
   int height = 0;
+  // The picture's size as taken, which the pages lay out; width x height but
+  // for a picture scaled down to a box.
+  int takenWidth = 0;
+  int takenHeight = 0;
   bool grey = false;  // one component; else three, as every encoded picture has
   std::string bytes;
   // Why the placeholder stands in for the picture ("missing", "damaged", ...);
@@ -32,6 +39,9 @@ struct PictureOptions {
   // JPEG files that a PDF reader shows exactly as decoded go in unchanged
   // (imagora::KeepJpeg); the rest are encoded as always.
   bool keepJpeg = false;
+  // A picture wider or higher than the box is scaled down to fit it; 0 x 0
+  // keeps every picture as taken.
+  PictureSize box{};
   // Pictures made at once; 0 for WorkerThreads(). The pictures are the same
   // whatever the number.
   unsigned threads = 0;
@@ -40,11 +50,16 @@ struct PictureOptions {
   std::uint64_t memoryBudget = 0;
 };
 
+// The screens a PDF's pictures may be sized for: "original" (0 x 0, as
+// taken), "2160p", "1440p", "1080p" and "720p"; nullopt for another name.
+std::optional<PictureSize> PictureBoxNamed(std::string_view name);
+
 // The JPEG of the picture file at kExportJpegQuality, or the file itself as
-// keepJpeg allows. A picture whose JPEG cannot be made is replaced by the
-// placeholder's; false only when not even that could be made (out of memory).
+// keepJpeg allows, scaled down into box when it is larger. A picture whose
+// JPEG cannot be made is replaced by the placeholder's; false only when not
+// even that could be made (out of memory).
 bool MakePictureJpeg(const std::string& fileName, ProgressSink* progress, PictureJpeg& jpeg,
-                     bool keepJpeg = false);
+                     bool keepJpeg = false, PictureSize box = {});
 
 // Hands take the JPEG of each picture of the show in order, position 1 first,
 // as MakePictureJpeg makes it, on the calling thread (see MakeInOrder). Stops

@@ -10,6 +10,7 @@
 
 #include "document/slide_document.h"
 #include "export/pdf_writer.h"
+#include "export/picture_scale.h"
 
 namespace lumaret {
 
@@ -31,11 +32,6 @@ struct ShowPage {
 // the background a background page follows every picture; the show ends on
 // the background. An empty show is one page of background.
 std::vector<ShowPage> ShowPages(std::uint32_t pictures, const SlideshowSettings& settings);
-
-struct PictureSize {
-  int width = 0;
-  int height = 0;
-};
 
 // What the export says when captions had to be left off their pages.
 inline constexpr const char* kCaptionsNotDrawnWarning =

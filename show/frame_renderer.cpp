@@ -16,6 +16,7 @@
 #include "export/convert_to_24bit.h"
 #include "export/picture_jpeg.h"
 #include "export/picture_pages.h"
+#include "export/picture_scale.h"
 #include "imagora/imagora.h"
 #include "imagora/pixel_access.h"
 
@@ -23,16 +24,12 @@ namespace lumaret {
 
 namespace {
 
-struct SurfaceRelease {
-  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
-};
 struct FontFaceRelease {
   void operator()(cairo_font_face_t* f) const { cairo_font_face_destroy(f); }
 };
 struct PathRelease {
   void operator()(cairo_path_t* p) const { cairo_path_destroy(p); }
 };
-using Surface = std::unique_ptr<cairo_surface_t, SurfaceRelease>;
 using FontFace = std::unique_ptr<cairo_font_face_t, FontFaceRelease>;
 using Path = std::unique_ptr<cairo_path_t, PathRelease>;
 
@@ -71,93 +68,13 @@ FontFace OpenFont(const FontSubset& subset) {
   return face;
 }
 
-struct Size {
-  int width = 0, height = 0;
-};
-
-// The picture fitted into the frame keeping its proportions ("xMinYMin meet").
-Size Fitted(int width, int height, int frameWidth, int frameHeight) {
-  if (std::int64_t(width) * frameHeight >= std::int64_t(height) * frameWidth)
-    return {frameWidth,
-            std::max(1, int(std::lround(double(height) * frameWidth / std::max(width, 1))))};
-  return {std::max(1, int(std::lround(double(width) * frameHeight / std::max(height, 1)))),
-          frameHeight};
-}
-
-// Pixels x0..x1, y0..y1 (top-down) of a 24-bit picture as a cairo surface.
-Surface Region(const imagora::DibHandle& picture, int x0, int y0, int x1, int y1) {
-  Surface region(cairo_image_surface_create(CAIRO_FORMAT_RGB24, x1 - x0, y1 - y0));
-  if (cairo_surface_status(region.get()) != CAIRO_STATUS_SUCCESS)
-    return nullptr;
-  cairo_surface_flush(region.get());
-  std::uint8_t* data = cairo_image_surface_get_data(region.get());
-  const int stride = cairo_image_surface_get_stride(region.get());
-  const int height = imagora::DibHeight(picture);
-  for (int y = y0; y < y1; ++y) {
-    const std::uint8_t* in = imagora::DibRow(picture, height - 1 - y) + 3 * x0;
-    auto* out = reinterpret_cast<std::uint32_t*>(data + std::int64_t(y - y0) * stride);
-    for (int x = 0; x < x1 - x0; ++x, in += 3)
-      out[x] = 0xFF000000u | std::uint32_t(in[2]) << 16 | std::uint32_t(in[1]) << 8 | in[0];
-  }
-  cairo_surface_mark_dirty(region.get());
-  return region;
-}
-
-// cairo's images hold at most 32767 pixels a side; a larger picture is scaled
-// a piece at a time, each with a margin that the filter reaches into, so the
-// pieces meet without seams.
-constexpr int kPieceSide = 16384;
-
-// The picture scaled once to its fitted size with a good downscaling filter.
-// Null when the memory for it was refused.
-Surface Scaled(const imagora::DibHandle& picture, Size fit) {
-  const int width = imagora::DibWidth(picture), height = imagora::DibHeight(picture);
-  const double sx = double(fit.width) / width, sy = double(fit.height) / height;
-  Surface fitted(cairo_image_surface_create(CAIRO_FORMAT_RGB24, fit.width, fit.height));
-  if (cairo_surface_status(fitted.get()) != CAIRO_STATUS_SUCCESS)
-    return nullptr;
-  const int marginX = int(std::ceil(2 / sx)) + 2, marginY = int(std::ceil(2 / sy)) + 2;
-  const int stepX = std::max(1, int((kPieceSide - 2 * marginX) * sx));
-  const int stepY = std::max(1, int((kPieceSide - 2 * marginY) * sy));
-  const bool whole = width <= kPieceSide && height <= kPieceSide;
-  cairo_t* cr = cairo_create(fitted.get());
-  bool complete = true;
-  for (int dy = 0; complete && dy < fit.height; dy += whole ? fit.height : stepY)
-    for (int dx = 0; complete && dx < fit.width; dx += whole ? fit.width : stepX) {
-      const int dx1 = whole ? fit.width : std::min(fit.width, dx + stepX);
-      const int dy1 = whole ? fit.height : std::min(fit.height, dy + stepY);
-      const int x0 = whole ? 0 : std::max(0, int(dx / sx) - marginX);
-      const int y0 = whole ? 0 : std::max(0, int(dy / sy) - marginY);
-      const int x1 = whole ? width : std::min(width, int(std::ceil(dx1 / sx)) + marginX);
-      const int y1 = whole ? height : std::min(height, int(std::ceil(dy1 / sy)) + marginY);
-      const Surface piece = Region(picture, x0, y0, x1, y1);
-      if (!piece) {
-        complete = false;
-        break;
-      }
-      cairo_save(cr);
-      cairo_rectangle(cr, dx, dy, dx1 - dx, dy1 - dy);
-      cairo_clip(cr);
-      cairo_scale(cr, sx, sy);
-      cairo_set_source_surface(cr, piece.get(), x0, y0);
-      cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-      cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
-      cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-      cairo_paint(cr);
-      cairo_restore(cr);
-    }
-  complete = complete && cairo_status(cr) == CAIRO_STATUS_SUCCESS;
-  cairo_destroy(cr);
-  return complete ? std::move(fitted) : nullptr;
-}
-
 struct Slide {
   std::string fileName;
   std::string refused;  // why the placeholder stands in; kept when the picture is let go
   ShapedLine caption;
   bool prepared = false;
-  Size fit;         // of the picture, or of the placeholder
-  Surface picture;  // null: drawn as the black placeholder
+  PictureSize fit;  // of the picture, or of the placeholder
+  CairoSurface picture;  // null: drawn as the black placeholder
   Path captionPath;
   cairo_rectangle_int_t captionBox{};
 };
@@ -211,12 +128,12 @@ struct FrameRenderer::State {
       slide.refused = imagora::RefusalText(why == imagora::Refusal::None
                                                ? imagora::Refusal::NotAPicture
                                                : why);
-      slide.fit = Fitted(kPlaceholderWidth, kPlaceholderHeight, width, height);
+      slide.fit = FitInto(kPlaceholderWidth, kPlaceholderHeight, {width, height});
       return;
     }
     // Proportions from the full size, as the picture pages lay it out.
-    slide.fit = Fitted(fullWidth, fullHeight, width, height);
-    slide.picture = Scaled(picture.get(), slide.fit);
+    slide.fit = FitInto(fullWidth, fullHeight, {width, height});
+    slide.picture = ScaledSurface(picture.get(), slide.fit);
   }
 
   // The caption's outline, laid out once: the baseline starts at the
@@ -377,7 +294,7 @@ std::string FrameRenderer::refusal(std::int64_t p) const {
 void FrameRenderer::render(std::int64_t ms, std::uint8_t* pixels, int stride) {
   State& s = *state_;
   const std::lock_guard lock(s.mutex);
-  Surface target(
+  CairoSurface target(
       cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_ARGB32, s.width, s.height, stride));
   if (cairo_surface_status(target.get()) != CAIRO_STATUS_SUCCESS)
     return;

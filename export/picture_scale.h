@@ -1,0 +1,35 @@
+// Pictures fitted into a box and scaled down once with a good filter (cairo's,
+// over pixman: a box-filtered convolution that averages every pixel it
+// covers): the frames of the show and the screen-sized pictures of the PDF.
+#pragma once
+
+#include <cairo.h>
+
+#include <memory>
+
+#include "imagora/imagora.h"
+
+namespace lumaret {
+
+struct PictureSize {
+  int width = 0;
+  int height = 0;
+};
+
+// width x height fitted into box keeping its proportions, each side rounded
+// to the nearest pixel and at least 1 (the slideshow's "xMinYMin meet").
+PictureSize FitInto(int width, int height, PictureSize box);
+
+struct CairoSurfaceRelease {
+  void operator()(cairo_surface_t* s) const { cairo_surface_destroy(s); }
+};
+using CairoSurface = std::unique_ptr<cairo_surface_t, CairoSurfaceRelease>;
+
+// A 24-bit picture scaled to size as an opaque cairo image (RGB24); null when
+// the memory for it was refused.
+CairoSurface ScaledSurface(const imagora::DibHandle& picture, PictureSize size);
+
+// The same as a 24-bit picture; null when the memory for it was refused.
+imagora::Dib ScaledPicture(const imagora::DibHandle& picture, PictureSize size);
+
+}  // namespace lumaret
