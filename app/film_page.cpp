@@ -174,7 +174,7 @@ void TMainForm::BuildFilmControls(QWidget* work, int top) {
   place->addStretch(1);
 
   QWidget* order[] = {SaveVideoBtn, FilmSizeCombo, MusicEdit, ChooseMusicBtn, ClearMusicBtn};
-  QWidget::setTabOrder(KeepJpegCheck, order[0]);
+  QWidget::setTabOrder(PictureSizeCombo, order[0]);
   for (std::size_t i = 1; i < std::size(order); ++i)
     QWidget::setTabOrder(order[i - 1], order[i]);
 }

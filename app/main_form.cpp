@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -42,6 +43,7 @@ using artwork::Motif;
 
 constexpr int kToolStripHeight = 27;
 constexpr int kBottomBarHeight = 41;
+constexpr int kTextPanel = 0;
 constexpr int kProgressPanel = 1;
 const char* const kLoopKey = "Play/Loop";
 
@@ -51,6 +53,35 @@ const char* const kQuitQuestion =
 const char* const kLumaretFilter = "Lumaret files (*.lmt)|*.lmt";
 const char* const kPicturePagesKey = "Export/PicturePages";
 const char* const kKeepJpegKey = "Export/KeepJpeg";
+const char* const kPictureSizeKey = "Export/PictureSize";
+
+// The screens the PDF's pictures may be made for, by the names the export
+// and lumaret-cli know them by; the first is the default.
+struct PictureSizeChoice {
+  const char* label;  // UTF-8
+  const char* name;
+};
+constexpr PictureSizeChoice kPictureSizeChoices[] = {
+    {"As taken", "original"},
+    {"4K screen (3840 \u00d7 2160)", "2160p"},
+    {"1440p (2560 \u00d7 1440)", "1440p"},
+    {"Full HD (1920 \u00d7 1080)", "1080p"},
+    {"Small, for mail (1280 \u00d7 720)", "720p"},
+};
+
+// "Holiday.pdf: 24 pictures, 7.4 MB", the size as the disk has it.
+QString WrittenPdfText(const std::string& path, std::uint32_t pictures) {
+  const qint64 bytes = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).size();
+  const qint64 kilobytes = (bytes + 500) / 1000;
+  const QString size = kilobytes < 1000
+                           ? QStringLiteral("%1 kB").arg(kilobytes)
+                           : QStringLiteral("%1 MB").arg(double(bytes) / 1e6, 0, 'f', 1);
+  return QStringLiteral("%1: %2 %3, %4")
+      .arg(NameOnlyText(path))
+      .arg(pictures)
+      .arg(pictures == 1 ? QStringLiteral("picture") : QStringLiteral("pictures"))
+      .arg(size);
+}
 const char* const kFilmFilter = "MP4 film (*.mp4)|*.mp4|WebM film (*.webm)|*.webm";
 const char* const kMusicFilter =
     "Sound files (*.mp3 *.m4a *.aac *.ogg *.oga *.opus *.flac *.wav)|"
@@ -336,7 +367,37 @@ void TMainForm::BuildPdfPage(QWidget* work) {
       "JPEG photos go into the PDF as they are, turned losslessly where the camera says; other "
       "pictures are encoded as always",
       kKeepJpegKey, false, 1);
-  BuildFilmControls(work, KeepJpegCheck->geometry().bottom() + 1);
+
+  // A choice of the user's like the two above, the name of its screen kept.
+  PictureSizeCombo = Named(new QComboBox(work), "PictureSizeCombo");
+  const std::string keptSize = services_.settings.value(kPictureSizeKey).value_or("");
+  for (const PictureSizeChoice& choice : kPictureSizeChoices) {
+    PictureSizeCombo->addItem(QString::fromUtf8(choice.label), QLatin1String(choice.name));
+    if (keptSize == choice.name)
+      PictureSizeCombo->setCurrentIndex(PictureSizeCombo->count() - 1);
+  }
+  const QString sizeTip = QStringLiteral(
+      "Pictures larger than the screen are scaled down to fit it: a smaller file that looks the "
+      "same there");
+  PictureSizeCombo->setToolTip(sizeTip);
+  PictureSizeCombo->setAccessibleDescription(sizeTip);
+  connect(PictureSizeCombo, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0)
+      services_.settings.setValue(kPictureSizeKey,
+                                  PictureSizeCombo->itemData(index).toString().toStdString());
+  });
+  auto* sizeLabel = Named(new QLabel(QStringLiteral("Picture &size:"), work), "PictureSizeLabel");
+  sizeLabel->setBuddy(PictureSizeCombo);
+  // Label and list on the columns of the film's rows below.
+  const int sizeTop = KeepJpegCheck->geometry().bottom() + 5;
+  const int sizeHeight = PictureSizeCombo->sizeHint().height();
+  const int labelWidth = std::max(145, sizeLabel->sizeHint().width());
+  sizeLabel->setGeometry(8, sizeTop, labelWidth, sizeHeight);
+  PictureSizeCombo->setGeometry(8 + labelWidth + 7, sizeTop, PictureSizeCombo->sizeHint().width(),
+                                sizeHeight);
+  QWidget::setTabOrder(KeepJpegCheck, PictureSizeCombo);
+
+  BuildFilmControls(work, PictureSizeCombo->geometry().bottom() + 1);
 }
 
 QWidget* TMainForm::BuildBottomBar() {
@@ -465,9 +526,12 @@ void TMainForm::SavePDFBtnClick() {
     return;
   SaveDialog2.fileName = *chosen;
   ControlsToSettings();
-  ExportPdf(doc_, *chosen, services_.messages, this, &services_.shell,
-            {.picturePages = PicturePagesCheck->isChecked(),
-             .pictures = {.keepJpeg = KeepJpegCheck->isChecked()}});
+  const PictureSize box = PictureBoxNamed(PictureSizeCombo->currentData().toString().toStdString())
+                              .value_or(PictureSize{});
+  if (ExportPdf(doc_, *chosen, services_.messages, this, &services_.shell,
+                {.picturePages = PicturePagesCheck->isChecked(),
+                 .pictures = {.keepJpeg = KeepJpegCheck->isChecked(), .box = box}}))
+    StatusBar1->setPanelText(kTextPanel, WrittenPdfText(*chosen, doc_.Slides.Count()));
 }
 
 void TMainForm::EndeBtnClick() {

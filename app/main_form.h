@@ -287,6 +287,7 @@ class TMainForm : public QWidget, public ProgressSink {
   QCheckBox* VollScreenCheck = nullptr;
   QCheckBox* PicturePagesCheck = nullptr;
   QCheckBox* KeepJpegCheck = nullptr;
+  QComboBox* PictureSizeCombo = nullptr;
   QPushButton* SaveVideoBtn = nullptr;
   QComboBox* FilmSizeCombo = nullptr;
   QLineEdit* MusicEdit = nullptr;
