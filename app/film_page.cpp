@@ -145,7 +145,7 @@ void TMainForm::BuildFilmControls(QWidget* work, int top) {
   ClearMusicBtn->setToolTip(QStringLiteral("A film without music"));
   connect(ClearMusicBtn, &QPushButton::clicked, this, &TMainForm::ClearMusicBtnClick);
 
-  auto* sizeLabel = Named(new QLabel(QStringLiteral("&Size of the film:"), box), "FilmSizeLabel");
+  auto* sizeLabel = Named(new QLabel(QStringLiteral("Si&ze of the film:"), box), "FilmSizeLabel");
   sizeLabel->setBuddy(FilmSizeCombo);
   auto* musicLabel = Named(new QLabel(QStringLiteral("&Music:"), box), "MusicLabel");
   musicLabel->setBuddy(MusicEdit);
