@@ -74,7 +74,7 @@ CairoSurface ScaledSurface(const imagora::DibHandle& picture, PictureSize fit) {
       cairo_clip(cr);
       cairo_scale(cr, sx, sy);
       cairo_set_source_surface(cr, piece.get(), x0, y0);
-      cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+      cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BEST);
       cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
       cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
       cairo_paint(cr);
