@@ -182,15 +182,13 @@ def _():
         source.wait()
 
 
-@group("Picture size follows the PDF's check boxes, labelled and described")
+@group("Picture size follows the PDF's check boxes on Tab, labelled and described")
 def _():
     ui.select_tab(win, "Create PDF file")
     combo = ui.labelled(win, "Picture size:", role="combo box")
-    assert ui.combo_items(combo)[3] == "Full HD (1920 \u00d7 1080)", ui.combo_items(combo)
-    assert combo.description, ui.describe(combo)
     ui.focus(ui.find(win, "check box", "Keep JPEG pictures unchanged (faster, no quality loss)"))
     ui.key("Tab")
-    ui.wait_until(lambda: ui.is_focused(combo), what="Tab on to Picture size")
+    ui.wait_until(lambda: ui.is_focused(combo) and combo.description, what="Tab to Picture size")
 
 
 def make_film(name, stop_ms):
