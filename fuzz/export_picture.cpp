@@ -1,5 +1,5 @@
 // A show of one picture whose bytes are the input, exported whole as the
-// window does: re-encoded, and with JPEG files kept. Whatever the picture, the
+// window does: re-encoded, with JPEG files kept, and fitted to a small screen. Whatever the picture, the
 // export succeeds (a placeholder stands in for what cannot be used), and
 // leaves the PDF and nothing else.
 #include <unistd.h>
@@ -37,11 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::ofstream(picture, std::ios::binary).write(reinterpret_cast<const char*>(data), size);
   SlideDocument show;
   show.AddPictures({picture.string()}, false);
-  for (const bool keepJpeg : {false, true}) {
+  const PictureSize asTaken{}, small{1280, 720};
+  for (const auto& [keepJpeg, box] : {std::pair{false, asTaken}, {true, asTaken}, {true, small}}) {
     RecordingMessages messages;
     std::vector<RefusedPicture> refused;
     ExportOptions options;
-    options.pictures = {.keepJpeg = keepJpeg, .threads = 1};
+    options.pictures = {.keepJpeg = keepJpeg, .box = box, .threads = 1};
     if (!ExportPdf(show, pdf.string(), messages, nullptr, nullptr, options, &refused) ||
         std::distance(fs::directory_iterator(Folder()), fs::directory_iterator()) != 2)
       std::abort();
