@@ -69,6 +69,14 @@ constexpr PictureSizeChoice kPictureSizeChoices[] = {
     {"Small, for mail (1280 \u00d7 720)", "720p"},
 };
 
+const char* const kFilmFilter = "MP4 film (*.mp4)|*.mp4|WebM film (*.webm)|*.webm";
+const char* const kMusicFilter =
+    "Sound files (*.mp3 *.m4a *.aac *.ogg *.oga *.opus *.flac *.wav)|"
+    "*.mp3;*.m4a;*.aac;*.ogg;*.oga;*.opus;*.flac;*.wav|All files (*)|*";
+const char* const kQuitWhileFilming =
+    "You leave the program now. Be sure that everything you want to maintain is saved.\n\n"
+    "The film being made is stopped; nothing of it is kept.";
+
 // "Holiday.pdf: 24 pictures, 7.4 MB", the size as the disk has it.
 QString WrittenPdfText(const std::string& path, std::uint32_t pictures) {
   const qint64 bytes = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).size();
@@ -82,13 +90,6 @@ QString WrittenPdfText(const std::string& path, std::uint32_t pictures) {
       .arg(pictures == 1 ? QStringLiteral("picture") : QStringLiteral("pictures"))
       .arg(size);
 }
-const char* const kFilmFilter = "MP4 film (*.mp4)|*.mp4|WebM film (*.webm)|*.webm";
-const char* const kMusicFilter =
-    "Sound files (*.mp3 *.m4a *.aac *.ogg *.oga *.opus *.flac *.wav)|"
-    "*.mp3;*.m4a;*.aac;*.ogg;*.oga;*.opus;*.flac;*.wav|All files (*)|*";
-const char* const kQuitWhileFilming =
-    "You leave the program now. Be sure that everything you want to maintain is saved.\n\n"
-    "The film being made is stopped; nothing of it is kept.";
 
 }  // namespace
 
