@@ -7,6 +7,9 @@
 #
 #   ./bench/export.sh
 #
+# Also exports with --picture-size 1080p (pictures fitted to the show's
+# screen) against ImageMagick at the same size and quality.
+#
 # Prints wall time, peak memory (maximum resident set) and the ratio to the
 # floor of each; checks that the export's bytes do not depend on the thread
 # count and that the parallel export stays within its memory bound; ends with
@@ -96,7 +99,7 @@ SCRIPT
 chmod +x "$work/magick_pdf"
 
 # Filled by run_set for the summary, per set name.
-declare -A parallel_ratio keep_ratio parallel_peak
+declare -A parallel_ratio keep_ratio parallel_peak sized_ratio sized_peak sized_share
 
 run_set() {  # name, files...
   local name=$1
@@ -129,6 +132,18 @@ run_set() {  # name, files...
     $cli export --keep-jpeg "$work/$name.lmt" "$work/$name-keep.pdf"
   [[ -n $seconds && -n $img2pdf ]] && keep_ratio[$name]=$(ratio "$seconds" "$img2pdf")
 
+  # Pictures fitted to the show's own screen: the file to mail.
+  measure hyperfine "lumaret-cli export --picture-size 1080p" '' '' \
+    $cli export --picture-size 1080p "$work/$name.lmt" "$work/$name-1080p.pdf"
+  [[ -n $seconds && -n $floor ]] && sized_ratio[$name]=$(ratio "$seconds" "$floor")
+  sized_peak[$name]=$mib
+  if [[ -f $work/$name.pdf && -f $work/$name-1080p.pdf ]]; then
+    sized_share[$name]=$(ratio "$(stat -c %s "$work/$name-1080p.pdf")" "$(stat -c %s "$work/$name.pdf")")
+    printf '  %-34s %8.1f MB against %.1f MB as taken: %sx\n' "its file" \
+      "$(ratio "$(stat -c %s "$work/$name-1080p.pdf")" 1000000)" \
+      "$(ratio "$(stat -c %s "$work/$name.pdf")" 1000000)" "${sized_share[$name]}"
+  fi
+
   measure once "lumaret-cli export --svg-only" '' '' \
     $cli export --svg-only "$work/$name.lmt" "$work/$name-svg.pdf"
   if [[ -f $work/$name.pdf && -f $work/$name-svg.pdf ]]; then
@@ -141,6 +156,12 @@ run_set() {  # name, files...
   if [[ $(id -u) -eq 0 ]]; then
     measure once "ImageMagick convert" '' '' \
       "$work/magick_pdf" "$@" -quality 90 -compress jpeg "$work/$name-im.pdf"
+    measure once "ImageMagick convert -resize 1920x1080" '' '' \
+      "$work/magick_pdf" "$@" -resize '1920x1080>' -quality 90 -compress jpeg "$work/$name-im1080.pdf"
+    [[ -f $work/$name-im1080.pdf && -f $work/$name.pdf ]] &&
+      printf '  %-34s %8.1f MB: %sx lumaret as taken\n' "its file" \
+        "$(ratio "$(stat -c %s "$work/$name-im1080.pdf")" 1000000)" \
+        "$(ratio "$(stat -c %s "$work/$name-im1080.pdf")" "$(stat -c %s "$work/$name.pdf")")"
   fi
 
   # The thread count must not change a byte of the file.
@@ -209,6 +230,19 @@ if [[ -n ${keep_ratio[photos]:-} ]]; then
     "$(target "${keep_ratio[photos]}" 1.50)"
 else
   echo "  --keep-jpeg: not measured"
+  status=1
+fi
+if [[ -n ${sized_ratio[photos]:-} && -n ${sized_share[photos]:-} ]]; then
+  echo "  --picture-size 1080p with $threads threads: ${sized_ratio[photos]}x the single-core" \
+    "full-size floor (target ≤ 0.20): $(target "${sized_ratio[photos]}" 0.20)"
+  echo "  --picture-size 1080p file: ${sized_share[photos]}x the file as taken (target ≤ 0.33):" \
+    "$(target "${sized_share[photos]}" 0.33)"
+  verdict=lower
+  ((sized_peak[photos] < parallel_peak[photos])) || { verdict="NOT LOWER"; status=1; }
+  echo "  --picture-size 1080p peak: ${sized_peak[photos]} MiB against ${parallel_peak[photos]} MiB" \
+    "as taken: $verdict"
+else
+  echo "  --picture-size 1080p: not measured"
   status=1
 fi
 if ((status != 0)); then
