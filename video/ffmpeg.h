@@ -47,6 +47,12 @@ using Resampler = std::unique_ptr<SwrContext, FreeResampler>;
 using Fifo = std::unique_ptr<AVAudioFifo, FreeFifo>;
 using Scaler = std::unique_ptr<SwsContext, FreeScaler>;
 
+// No chatter of FFmpeg's on stderr (a process-wide setting of its own):
+// failures are reported in our words, once.
+inline void Quiet() {
+  av_log_set_level(AV_LOG_QUIET);
+}
+
 // FFmpeg's words for an error code.
 inline std::string ErrorText(int code) {
   char text[AV_ERROR_MAX_STRING_SIZE] = {};

@@ -215,6 +215,7 @@ std::string NothingWritten(const std::string& text) {
 FilmResult MakeFilm(const SlideDocument& document, const std::string& fileName,
                     const FilmOptions& options, Messages& messages, FilmProgress* progress,
                     std::vector<RefusedPicture>* refused) {
+  ffmpeg::Quiet();
   const auto refuse = [&](const std::string& text) {
     messages.error(NothingWritten(text));
     return FilmResult::Failed;
@@ -234,7 +235,6 @@ FilmResult MakeFilm(const SlideDocument& document, const std::string& fileName,
     if (const std::string why = MusicRefusal(options.music); !why.empty())
       return refuse("The music " + options.music + " " + why);
 
-  av_log_set_level(AV_LOG_QUIET);  // the encoders' chatter; failures are reported here
   FrameRenderer renderer(document, options.size.width, options.size.height);
   renderer.keepAround(0, 1);
   const std::int64_t frames = FilmFrames(renderer.timeline(), options.fps);

@@ -77,7 +77,9 @@ FilmEncoder::~FilmEncoder() = default;
 
 bool FilmEncoder::fail(const std::string& what, int code) {
   if (reason_.empty())
-    reason_ = code < 0 ? what + " (" + ffmpeg::ErrorText(code) + ")" : what;
+    reason_ = what.empty() ? ffmpeg::ErrorText(code)
+              : code < 0   ? what + ": " + ffmpeg::ErrorText(code)
+                           : what;
   return false;
 }
 
@@ -152,11 +154,11 @@ bool FilmEncoder::open(const std::string& fileName, FilmContainer container,
   }
 
   if (!file_.open(fileName))
-    return fail("can not be created (" + file_.reason() + ")", 0);
+    return fail(file_.reason(), 0);
   const std::string& path = file_.temporaryPath();
   if (const int e = avformat_alloc_output_context2(&s.output, nullptr, kind.muxer, path.c_str());
       e < 0)
-    return fail("can not be made", e);
+    return fail("", e);
   if (s.output->oformat->flags & AVFMT_GLOBALHEADER) {
     picture.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if (s.sound)
@@ -183,7 +185,7 @@ bool FilmEncoder::open(const std::string& fileName, FilmContainer container,
   }
 
   if (const int e = avio_open(&s.output->pb, path.c_str(), AVIO_FLAG_WRITE); e < 0)
-    return fail("can not be created", e);
+    return fail("", e);
   AVDictionary* muxing = nullptr;
   // The index at the front: the film starts playing before all of it arrived.
   if (container == FilmContainer::Mp4)
@@ -191,7 +193,7 @@ bool FilmEncoder::open(const std::string& fileName, FilmContainer container,
   const int written = avformat_write_header(s.output, &muxing);
   av_dict_free(&muxing);
   if (written < 0)
-    return fail("can not be written", written);
+    return fail("", written);
   return true;
 }
 
@@ -206,7 +208,7 @@ bool FilmEncoder::writePackets(AVCodecContext* encoder, AVStream* stream) {
     av_packet_rescale_ts(s.packet.get(), encoder->time_base, stream->time_base);
     s.packet->stream_index = stream->index;
     if (const int e = av_interleaved_write_frame(s.output, s.packet.get()); e < 0)
-      return fail("can not be written", e);
+      return fail("", e);
   }
 }
 
@@ -273,13 +275,13 @@ bool FilmEncoder::finish() {
       (avcodec_send_frame(s.sound.get(), nullptr) < 0 || !writePackets(s.sound.get(), s.soundStream)))
     return fail("the sound encoder failed", 0);
   if (const int e = av_write_trailer(s.output); e < 0)
-    return fail("can not be written", e);
+    return fail("", e);
   if (s.output->pb->error < 0)
-    return fail("can not be written", s.output->pb->error);
+    return fail("", s.output->pb->error);
   if (const int e = avio_closep(&s.output->pb); e < 0)
-    return fail("can not be written", e);
+    return fail("", e);
   if (!file_.commit())
-    return fail("can not be written (" + file_.reason() + ")", 0);
+    return fail(file_.reason(), 0);
   return true;
 }
 

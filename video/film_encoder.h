@@ -41,10 +41,14 @@ class FilmEncoder {
   // Flushes the encoders and puts the finished file in place.
   bool finish();
 
+  // Why the film failed, in a few words: the system's reason for a file that
+  // could not be written ("No space left on device"), or what failed.
   const std::string& reason() const { return reason_; }
 
  private:
   struct Streams;
+  // Keeps the first reason: what failed, with FFmpeg's words for code when
+  // it is an error; FFmpeg's words alone when what is empty.
   bool fail(const std::string& what, int code);
   bool writePackets(AVCodecContext* encoder, AVStream* stream);
   bool addSoundUntil(std::int64_t sample);

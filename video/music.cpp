@@ -26,7 +26,10 @@ struct MusicTrack::Start {
   static bool open(MusicTrack& track, const std::string& fileName, std::string& why) {
     track.decoder_.reset();
     if (const int e = OpenInput(fileName, track.input_); e < 0) {
-      why = "can not be opened (" + ffmpeg::ErrorText(e) + ")";
+      // The file is there (see open): anything but the system's refusal is
+      // content that no demuxer took.
+      why = e == AVERROR(EACCES) ? "can not be opened (" + ffmpeg::ErrorText(e) + ")"
+                                 : "is no sound file that can be read";
       return false;
     }
     if (avformat_find_stream_info(track.input_.get(), nullptr) < 0) {
@@ -55,6 +58,7 @@ struct MusicTrack::Start {
 
 std::unique_ptr<MusicTrack> MusicTrack::open(const std::string& fileName, int rate,
                                              AVSampleFormat format, std::string& why) {
+  ffmpeg::Quiet();
   // A pipe or a device could keep the film waiting for ever.
   struct stat st {};
   if (::stat(fileName.c_str(), &st) != 0) {
