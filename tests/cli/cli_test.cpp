@@ -311,7 +311,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"VideoWithMusicThatIsNone",
                     {"video", "--music", "@bad.lmt", "@p.lmt", "@out.webm"},
                     1,
-                    "bad.lmt can not be opened"},
+                    "bad.lmt is no sound file that can be read. Nothing was written."},
         FailureCase{"VideoOntoItsMusic",
                     {"video", "--music", "@m.mp4", "@p.lmt", "@m.mp4"},
                     1,
