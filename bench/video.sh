@@ -95,27 +95,30 @@ peer_command() {  # out, every|once, photos...
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg); $(nproc) cores; one run each"
 echo
 
-# Sets `seconds` and `mib` of the command, empty when it failed.
-seconds='' mib=''
+# Sets `seconds`, `cpu` (user + system) and `mib` of the command, empty when
+# it failed. Other work on the machine lengthens the wall time more than the
+# processor time.
+seconds='' cpu='' mib=''
 measure() {  # label, command...
   local label=$1
   shift
-  seconds='' mib=''
-  /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/err" || {
+  seconds='' cpu='' mib=''
+  /usr/bin/time -f "%e %M %U %S" -o "$work/time" "$@" >/dev/null 2>"$work/err" || {
     printf '  %-44s failed: %s\n' "$label" "$(tail -3 "$work/err")"
     status=1
     return 0
   }
-  local kib
-  read -r seconds kib <"$work/time"
+  local kib user system
+  read -r seconds kib user system <"$work/time"
   mib=$((kib / 1024))
-  printf '  %-44s %8.1f s %6d MiB\n' "$label" "$seconds" "$mib"
+  cpu=$(awk -v u="$user" -v s="$system" 'BEGIN { print u + s }')
+  printf '  %-44s %8.1f s %6d MiB %8.1f s cpu\n' "$label" "$seconds" "$mib" "$cpu"
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 echo "12 pictures, ${width}x$height at $fps fps:"
 measure "lumaret-cli video" $cli video --quiet "$work/show.lmt" "$work/ours.mp4"
-ours=$seconds ours_mib=$mib
+ours=$seconds ours_cpu=$cpu ours_mib=$mib
 peer_command "$work/peer.mp4" every "${photos[@]}"
 measure "ffmpeg, looped still inputs" "${peer[@]}"
 ffmpeg_s=$seconds
@@ -123,14 +126,28 @@ peer_command "$work/once.mp4" once "${photos[@]}"
 measure "ffmpeg, each photo decoded once (loop filter)" "${peer[@]}"
 once=$seconds
 
-# The encoder alone on our own frames, decoded beforehand (not timed).
-encode='' encode_mib=''
+# x264's settings as it wrote them into a film, one a line.
+x264_options() {  # film
+  strings -n 8 "$1" | grep -m1 -o 'options: .*' | sed 's/^options: //' | tr ' ' '\n'
+}
+
+# The encoder alone on our own frames, decoded beforehand (not timed): once
+# as the ffmpeg program sets x264 up and once as lumaret-cli does, with the
+# thread count and lookahead read from its film; that the lookahead runs in
+# step with the encoder (sync-lookahead=0) the film does not record.
+encode='' encode_cpu='' encode_mib='' ours_x264=''
 if [[ -f $work/ours.mp4 ]]; then
+  ours_x264="threads=$(x264_options "$work/ours.mp4" | sed -n 's/^threads=//p')"
+  ours_x264+=":rc-lookahead=$(x264_options "$work/ours.mp4" | sed -n 's/^rc_lookahead=//p')"
+  ours_x264+=":sync-lookahead=0"
   ffmpeg -v error -nostdin -i "$work/ours.mp4" -f rawvideo -pix_fmt yuv420p "$raw/frames.yuv"
-  measure "encode alone (raw yuv420p from $(df --output=fstype "$raw" | tail -1))" \
-    ffmpeg -v error -nostdin -f rawvideo -pix_fmt yuv420p -s ${width}x$height -r $fps \
-    -i "$raw/frames.yuv" "${x264[@]}" -f null -
-  encode=$seconds encode_mib=$mib
+  from=$(df --output=fstype "$raw" | tail -1)
+  encode_alone=(ffmpeg -v error -nostdin -f rawvideo -pix_fmt yuv420p -s ${width}x$height -r $fps
+    -i "$raw/frames.yuv" "${x264[@]}")
+  measure "encode alone, as ffmpeg sets x264" "${encode_alone[@]}" -f null -
+  measure "encode alone, as lumaret-cli sets x264" "${encode_alone[@]}" -x264-params "$ours_x264" -f null -
+  encode=$seconds encode_cpu=$cpu encode_mib=$mib
+  echo "    (raw yuv420p frames read from $from; lumaret-cli's x264: $ours_x264)"
   rm -f "$raw/frames.yuv"
 fi
 
@@ -171,6 +188,11 @@ for film in ours peer once; do
     "$(get color_range)" "$(get color_space)" "$(get color_primaries)" "$(get color_transfer)" \
     "$(moov_first "$f")" "$(($(stat -c %s "$f") / 1000))"
 done
+if [[ -f $work/ours.mp4 && -f $work/peer.mp4 ]]; then
+  differ=$(join -t= <(x264_options "$work/ours.mp4" | sort) <(x264_options "$work/peer.mp4" | sort) |
+    awk -F= '$2 != $3 { printf "%s%s %s against %s", n++ ? ", " : "", $1, $2, $3 }')
+  echo "  x264 settings of ours against ffmpeg's: ${differ:-the same}"
+fi
 if [[ -f $work/peer.mp4 && -f $work/once.mp4 ]]; then
   cmp -s "$work/peer.mp4" "$work/once.mp4" && same="the same bytes" || same="NOT the same bytes"
   echo "  ffmpeg's two ways: $same"
@@ -210,8 +232,10 @@ if [[ -n $ours && -n $ffmpeg_s ]]; then
   printf '  %-44s %8.1f s, %.2fx ffmpeg looping its inputs, %.2fx decoding once\n' \
     "lumaret-cli video" "$ours" "$r" "$(ratio "$ours" "${once:-0}")"
   [[ -n $encode ]] && printf '  %-44s %8.1f s, so %.1f s (%.0f%%) beyond the encoder\n' \
-    "encode alone of its frames" "$encode" "$(awk -v a="$ours" -v b="$encode" 'BEGIN { print a - b }')" \
+    "encode alone of its frames, as it sets x264" "$encode" "$(awk -v a="$ours" -v b="$encode" 'BEGIN { print a - b }')" \
     "$(awk -v a="$ours" -v b="$encode" 'BEGIN { print 100 * (a - b) / a }')"
+  [[ -n $encode ]] && printf '  %-44s %8.1f s cpu, the encoder %.1f s, composing %.1f s\n' \
+    "processor time" "$ours_cpu" "$encode_cpu" "$(awk -v a="$ours_cpu" -v b="$encode_cpu" 'BEGIN { print a - b }')"
   t=$(target "$r" 0.35)
   echo "  time: ${r}x ffmpeg (target ≤ 0.35): $t"
   [[ $t == met ]] || status=1
