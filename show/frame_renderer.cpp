@@ -312,7 +312,8 @@ void FrameRenderer::render(std::int64_t ms, std::uint8_t* pixels, int stride) {
   cairo_paint(cr);
   cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
 
-  // Only the pictures around the moment stay scaled, however long the show.
+  // Only the pictures around the moment stay scaled, however long the show;
+  // one still on the screen (fading out under a cross fade) always does.
   std::int64_t current = 0;
   for (std::int64_t p = 1; p <= s.timeline.count(); ++p) {
     Slide& slide = s.slides[std::size_t(p - 1)];
@@ -327,7 +328,8 @@ void FrameRenderer::render(std::int64_t ms, std::uint8_t* pixels, int stride) {
     s.drawCaption(cr, slide, opacity);
   }
   for (std::int64_t p = 1; p <= s.timeline.count(); ++p)
-    if (p < current - s.keptBehind || p > current + s.keptAhead) {
+    if ((p < current - s.keptBehind || p > current + s.keptAhead) &&
+        s.timeline.opacity(p, double(ms)) <= 0) {
       Slide& slide = s.slides[std::size_t(p - 1)];
       slide.prepared = false;
       slide.picture.reset();
