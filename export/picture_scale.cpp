@@ -46,6 +46,9 @@ constexpr int kPieceSide = 16384;
 
 CairoSurface ScaledSurface(const imagora::DibHandle& picture, PictureSize fit) {
   const int width = imagora::DibWidth(picture), height = imagora::DibHeight(picture);
+  // A JPEG decoded at a DCT scale may have come out at the very size.
+  if (fit.width == width && fit.height == height)
+    return Region(picture, 0, 0, width, height);
   const double sx = double(fit.width) / width, sy = double(fit.height) / height;
   CairoSurface fitted(cairo_image_surface_create(CAIRO_FORMAT_RGB24, fit.width, fit.height));
   if (cairo_surface_status(fitted.get()) != CAIRO_STATUS_SUCCESS)
