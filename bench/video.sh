@@ -128,7 +128,9 @@ once=$seconds
 
 # x264's settings as it wrote them into a film, one a line.
 x264_options() {  # film
-  strings -n 8 "$1" | grep -m1 -o 'options: .*' | sed 's/^options: //' | tr ' ' '\n'
+  # awk reads to the end: a reader that stops early would end strings by
+  # SIGPIPE, and pipefail the script.
+  strings -n 8 "$1" | awk '/options: / && !n++ { sub(/.*options: /, ""); print }' | tr ' ' '\n'
 }
 
 # The encoder alone on our own frames, decoded beforehand (not timed): once
