@@ -8,6 +8,8 @@ namespace lumaret {
 
 namespace {
 
+constexpr int kLeastSoundRate = 1000;
+
 // Opens the file as FFmpeg input, local files only: a name that looks like an
 // address, or a playlist inside the file, must not reach the network.
 int OpenInput(const std::string& fileName, ffmpeg::Input& input) {
@@ -140,7 +142,9 @@ bool MusicTrack::receiveAll() {
 
 bool MusicTrack::resample(const AVFrame* in) {
   const int channels = in->ch_layout.nb_channels;
-  if (in->nb_samples <= 0 || channels <= 0 || in->sample_rate <= 0)
+  // A rate no sound is recorded at would make the resampler's buffers huge
+  // (48000 samples out for each one in at 1 Hz): such frames are passed over.
+  if (in->nb_samples <= 0 || channels <= 0 || in->sample_rate < kLeastSoundRate)
     return true;
   // A stream may change its rate or channels midway; the resampler must be
   // told, or it would read buffers of the old shape.
